@@ -1,0 +1,89 @@
+#ifndef QUORVEX_RUNTIME_PLATFORM_H_
+#define QUORVEX_RUNTIME_PLATFORM_H_
+
+#include <cstdint>
+#include <string>
+
+#include "runtime/file_name.h"
+
+namespace quorvex {
+
+// The operating-system services the tool uses, behind one interface. Every other part of the
+// code reaches the system only through System(); tests put a replacement in place with
+// ScopedPlatform to inject faults.
+//
+// Error numbers are those of the tool's own numbering (2 file not found, 3 path not found,
+// 4 too many open files, 5 access denied, 32 sharing violation, 112 disk full, ...); each
+// platform maps its own codes onto them.
+
+using OsHandle = int32_t;
+constexpr OsHandle kNoHandle = -1;
+
+enum class StdStream { kInput, kOutput, kError };
+enum class FileKind { kUnknown, kCharacter, kDisk, kPipe };
+enum class FileAccess { kRead, kWrite, kReadWrite };
+enum class FileDisposition { kOpenExisting, kCreateAlways };
+
+// What other openers may do while the file is open.
+enum FileShare : unsigned { kShareNone = 0, kShareRead = 1, kShareWrite = 2 };
+
+// Origins of Seek, numbered as the streams number them.
+enum SeekOrigin : int { kSeekFromStart = 0, kSeekFromCurrent = 1, kSeekFromEnd = 2 };
+
+struct OsResult {
+  int64_t value = 0;   // a handle, a byte count or a position
+  uint32_t error = 0;  // 0 on success
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // The raw command line, program name first, split by the tool itself.
+  virtual std::string CommandLine() = 0;
+  // The executable's full path.
+  virtual std::string ModulePath() = 0;
+  // The decimal separator of the user's locale, '.' when it gives none.
+  virtual char LocaleDecimalPoint() = 0;
+
+  // kNoHandle when the process has no such handle.
+  virtual OsHandle StdHandle(StdStream stream) = 0;
+  virtual FileKind KindOf(OsHandle handle) = 0;
+
+  virtual OsResult Open(const FileName& name, FileAccess access, unsigned share,
+                        FileDisposition disposition) = 0;
+  // Reads up to count bytes; value 0 at the end of the file.
+  virtual OsResult Read(OsHandle handle, void* buffer, int32_t count) = 0;
+  // Writes count bytes; value is the number written, which may be less than count.
+  virtual OsResult Write(OsHandle handle, const void* buffer, int32_t count) = 0;
+  // Moves the file position; value is the new position.
+  virtual OsResult Seek(OsHandle handle, int64_t offset, SeekOrigin origin) = 0;
+  // Returns 0 or an error number.
+  virtual uint32_t Close(OsHandle handle) = 0;
+};
+
+// The platform in force: the system's own, or the one a ScopedPlatform put in place.
+Platform& System();
+
+// The real operating system's services (one implementation file per system).
+Platform& NativePlatform();
+
+// Hands the native platform the arguments the process was started with and prepares the
+// process (standard handles, signals). Called once, first thing, by the entry point.
+void StartNativePlatform(int argc, char** argv);
+
+// Puts a platform in place of the current one for the lifetime of this object.
+class ScopedPlatform {
+ public:
+  explicit ScopedPlatform(Platform& replacement);
+  ~ScopedPlatform();
+  ScopedPlatform(const ScopedPlatform&) = delete;
+  ScopedPlatform& operator=(const ScopedPlatform&) = delete;
+
+ private:
+  Platform* previous_;
+};
+
+}  // namespace quorvex
+
+#endif  // QUORVEX_RUNTIME_PLATFORM_H_

@@ -1,0 +1,304 @@
+// The platform layer on POSIX systems.
+#include <dirent.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <string>
+#include <vector>
+
+#include "runtime/platform.h"
+
+namespace quorvex {
+namespace {
+
+// Error numbers of the tool's numbering.
+constexpr uint32_t kFileNotFound = 2;
+constexpr uint32_t kPathNotFound = 3;
+constexpr uint32_t kTooManyOpenFiles = 4;
+constexpr uint32_t kAccessDenied = 5;
+constexpr uint32_t kInvalidHandle = 6;
+constexpr uint32_t kNotEnoughMemory = 8;
+constexpr uint32_t kSeekError = 25;
+constexpr uint32_t kGeneralFailure = 31;
+constexpr uint32_t kSharingViolation = 32;
+constexpr uint32_t kFileExists = 80;
+constexpr uint32_t kInvalidParameter = 87;
+constexpr uint32_t kDiskFull = 112;
+constexpr uint32_t kNameTooLong = 206;
+constexpr uint32_t kNoData = 232;
+constexpr uint32_t kDeviceIoError = 1117;
+
+uint32_t ErrorNumberOf(int error) {
+  switch (error) {
+    case ENOENT:
+      return kFileNotFound;
+    case ENOTDIR:
+      return kPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+      return kAccessDenied;
+    case EMFILE:
+    case ENFILE:
+      return kTooManyOpenFiles;
+    case EBADF:
+      return kInvalidHandle;
+    case ENOMEM:
+      return kNotEnoughMemory;
+    case ESPIPE:
+      return kSeekError;
+    case EBUSY:
+    case ETXTBSY:
+      return kSharingViolation;
+    case EEXIST:
+      return kFileExists;
+    case EINVAL:
+      return kInvalidParameter;
+    case ENOSPC:
+    case EDQUOT:
+      return kDiskFull;
+    case ENAMETOOLONG:
+      return kNameTooLong;
+    case EPIPE:
+      return kNoData;
+    case EIO:
+      return kDeviceIoError;
+    default:
+      return kGeneralFailure;
+  }
+}
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+bool Exists(const std::string& path) {
+  struct stat info;
+  return stat(path.c_str(), &info) == 0;
+}
+
+std::string Join(const std::string& folder, const std::string& entry) {
+  if (folder.empty()) return entry;
+  if (folder.back() == '/') return folder + entry;
+  return folder + "/" + entry;
+}
+
+// The single entry of folder whose name equals component ignoring case, or "" when there is
+// none or more than one.
+std::string UniqueCaseInsensitiveMatch(const std::string& folder, const std::string& component) {
+  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return "";
+  std::string found;
+  int matches = 0;
+  while (dirent* entry = readdir(dir)) {
+    if (EqualIgnoringCase(entry->d_name, component)) {
+      found = entry->d_name;
+      ++matches;
+    }
+  }
+  closedir(dir);
+  return matches == 1 ? found : "";
+}
+
+// The spelling on disk of one path component inside folder: the derived spelling, else the
+// typed one, else the single entry that equals it ignoring case. "" when none exists.
+std::string ResolveComponent(const std::string& folder, const std::string& derived,
+                             const std::string& typed) {
+  if (derived.empty() || derived == "." || derived == "..") return derived;
+  if (Exists(Join(folder, derived))) return derived;
+  if (Exists(Join(folder, typed))) return typed;
+  return UniqueCaseInsensitiveMatch(folder, derived);
+}
+
+std::vector<std::string> SplitPath(const std::string& path) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (size_t slash; (slash = path.find('/', start)) != std::string::npos; start = slash + 1) {
+    parts.push_back(path.substr(start, slash - start));
+  }
+  parts.push_back(path.substr(start));
+  return parts;
+}
+
+struct ResolvedPath {
+  std::string path;
+  uint32_t error = 0;
+};
+
+// Finds the file a derived name stands for on a case-sensitive file system. Every folder of
+// the path must exist (else "path not found"); a final component that does not exist keeps
+// its derived spelling, so that a new file is created under it.
+ResolvedPath Resolve(const FileName& name, bool must_exist) {
+  std::vector<std::string> derived = SplitPath(name.name);
+  std::vector<std::string> typed = SplitPath(name.typed);
+  if (typed.size() != derived.size()) typed = derived;
+  std::string path = name.name.size() > 0 && name.name[0] == '/' ? "/" : "";
+  for (size_t i = 0; i < derived.size(); ++i) {
+    bool last = i + 1 == derived.size();
+    if (derived[i].empty() && !last) continue;
+    std::string on_disk = ResolveComponent(path, derived[i], typed[i]);
+    if (on_disk.empty() && !last) return {"", kPathNotFound};
+    if (on_disk.empty() && must_exist) return {"", kFileNotFound};
+    path = Join(path, on_disk.empty() ? derived[i] : on_disk);
+  }
+  return {path, 0};
+}
+
+int OpenFlags(FileAccess access, FileDisposition disposition) {
+  int flags = O_CLOEXEC;
+  if (access == FileAccess::kRead) flags |= O_RDONLY;
+  if (access == FileAccess::kWrite) flags |= O_WRONLY;
+  if (access == FileAccess::kReadWrite) flags |= O_RDWR;
+  if (disposition == FileDisposition::kCreateAlways) flags |= O_CREAT | O_TRUNC;
+  return flags;
+}
+
+class PosixPlatform : public Platform {
+ public:
+  void Start(int argc, char** argv) {
+    HoldClosedStandardHandles();
+    signal(SIGPIPE, SIG_IGN);
+    arguments_.assign(argv, argv + argc);
+  }
+
+  std::string CommandLine() override {
+    std::string line;
+    for (size_t i = 0; i < arguments_.size(); ++i) {
+      if (i > 0) line += ' ';
+      line += QuoteIfNeeded(arguments_[i]);
+    }
+    return line;
+  }
+
+  std::string ModulePath() override {
+    char buffer[4096];
+    ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer);
+    if (length > 0) return std::string(buffer, size_t(length));
+    return arguments_.empty() ? "" : arguments_[0];
+  }
+
+  char LocaleDecimalPoint() override {
+    std::string previous = setlocale(LC_NUMERIC, nullptr);
+    char point = '.';
+    if (setlocale(LC_NUMERIC, "")) {
+      const char* text = localeconv()->decimal_point;
+      if (text && text[0] != '\0') point = text[0];
+    }
+    setlocale(LC_NUMERIC, previous.c_str());
+    return point;
+  }
+
+  OsHandle StdHandle(StdStream stream) override {
+    int fd = stream == StdStream::kInput ? 0 : stream == StdStream::kOutput ? 1 : 2;
+    return missing_[fd] ? kNoHandle : fd;
+  }
+
+  FileKind KindOf(OsHandle handle) override {
+    struct stat info;
+    if (handle < 0 || fstat(handle, &info) != 0) return FileKind::kUnknown;
+    if (S_ISREG(info.st_mode)) return FileKind::kDisk;
+    if (S_ISCHR(info.st_mode)) return FileKind::kCharacter;
+    if (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode)) return FileKind::kPipe;
+    return FileKind::kUnknown;
+  }
+
+  OsResult Open(const FileName& name, FileAccess access, unsigned,
+                FileDisposition disposition) override {
+    ResolvedPath resolved = Resolve(name, disposition == FileDisposition::kOpenExisting);
+    if (resolved.error != 0) return {-1, resolved.error};
+    int fd;
+    do {
+      fd = open(resolved.path.c_str(), OpenFlags(access, disposition), 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return {-1, ErrorNumberOf(errno)};
+    struct stat info;
+    if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+      close(fd);
+      return {-1, kAccessDenied};
+    }
+    return {fd, 0};
+  }
+
+  OsResult Read(OsHandle handle, void* buffer, int32_t count) override {
+    ssize_t got;
+    do {
+      got = read(handle, buffer, size_t(count));
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) return {0, ErrorNumberOf(errno)};
+    return {got, 0};
+  }
+
+  OsResult Write(OsHandle handle, const void* buffer, int32_t count) override {
+    const char* bytes = static_cast<const char*>(buffer);
+    int64_t written = 0;
+    while (written < count) {
+      ssize_t put = write(handle, bytes + written, size_t(count - written));
+      if (put < 0 && errno == EINTR) continue;
+      if (put < 0) return {written, ErrorNumberOf(errno)};
+      if (put == 0) break;
+      written += put;
+    }
+    return {written, 0};
+  }
+
+  OsResult Seek(OsHandle handle, int64_t offset, SeekOrigin origin) override {
+    int whence = origin == kSeekFromStart ? SEEK_SET : origin == kSeekFromEnd ? SEEK_END : SEEK_CUR;
+    off_t position = lseek(handle, off_t(offset), whence);
+    if (position < 0) return {-1, ErrorNumberOf(errno)};
+    return {int64_t(position), 0};
+  }
+
+  uint32_t Close(OsHandle handle) override {
+    return close(handle) == 0 || errno == EINTR ? 0 : ErrorNumberOf(errno);
+  }
+
+ private:
+  // A standard handle that is closed at start-up counts as missing, as on a system that gives
+  // the process no such handle; its descriptor is held with /dev/null so that no file the
+  // tool opens can take it and receive console bytes.
+  void HoldClosedStandardHandles() {
+    for (int fd = 0; fd <= 2; ++fd) {
+      if (fcntl(fd, F_GETFD) != -1) continue;
+      missing_[fd] = true;
+      int held = open("/dev/null", O_RDWR);
+      if (held >= 0 && held != fd) {
+        dup2(held, fd);
+        close(held);
+      }
+    }
+  }
+
+  // Quotes an argument that is empty or holds a separator, so that splitting the rebuilt
+  // line gives the arguments back.
+  static std::string QuoteIfNeeded(const std::string& argument) {
+    bool needs_quotes = argument.empty();
+    for (unsigned char c : argument) needs_quotes |= c >= 1 && c <= 32;
+    return needs_quotes ? "\"" + argument + "\"" : argument;
+  }
+
+  std::vector<std::string> arguments_;
+  bool missing_[3] = {false, false, false};
+};
+
+PosixPlatform& ThePosixPlatform() {
+  static PosixPlatform platform;
+  return platform;
+}
+
+}  // namespace
+
+Platform& NativePlatform() { return ThePosixPlatform(); }
+
+void StartNativePlatform(int argc, char** argv) { ThePosixPlatform().Start(argc, argv); }
+
+}  // namespace quorvex

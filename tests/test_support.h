@@ -1,0 +1,45 @@
+#ifndef QUORVEX_TESTS_TEST_SUPPORT_H_
+#define QUORVEX_TESTS_TEST_SUPPORT_H_
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace quorvex::testing {
+
+// A fresh folder under the system's temporary folder, removed with everything in it when the
+// object goes out of scope.
+class ScratchDir {
+ public:
+  ScratchDir();
+  ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+std::string ReadFileBytes(const std::filesystem::path& path);
+void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
+
+// The folder of real form files, or an empty path when it is not there.
+std::filesystem::path CorpusDir();
+
+// The built tool, run with the given arguments in folder; standard input is empty.
+struct ToolRun {
+  int exit_code = -1;
+  std::string out;  // everything written to standard output
+};
+ToolRun RunTool(const std::vector<std::string>& arguments, const std::filesystem::path& folder);
+
+// The same, with standard output sent to the file at output_path (for example /dev/full).
+int RunToolWithOutput(const std::vector<std::string>& arguments,
+                      const std::filesystem::path& folder, const std::string& output_path);
+
+}  // namespace quorvex::testing
+
+#endif  // QUORVEX_TESTS_TEST_SUPPORT_H_
