@@ -2,6 +2,8 @@
 
 namespace quorvex {
 
-int RunProgram() { return 0; }
+int RunProgram() {
+  return 0;
+}
 
 }  // namespace quorvex

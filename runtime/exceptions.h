@@ -33,11 +33,11 @@ class Exception {
   uint32_t code_position_;
 };
 
-#define QUORVEX_EXCEPTION_CLASS(Name, Parent)                      \
-  class Name : public Parent {                                     \
-   public:                                                         \
-    using Parent::Parent;                                          \
-    const char* ClassName() const override { return #Name; }       \
+#define QUORVEX_EXCEPTION_CLASS(Name, Parent)                \
+  class Name : public Parent {                               \
+   public:                                                   \
+    using Parent::Parent;                                    \
+    const char* ClassName() const override { return #Name; } \
   }
 
 QUORVEX_EXCEPTION_CLASS(EOutOfMemory, Exception);

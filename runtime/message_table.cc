@@ -97,8 +97,8 @@ std::string FillMessage(uint16_t id, const std::vector<MessageArg>& arguments) {
   for (size_t i = 0; i < pattern.size(); ++i) {
     char c = pattern[i];
     char conversion = i + 1 < pattern.size() ? pattern[i + 1] : '\0';
-    bool placeholder = c == '%' && (conversion == 's' || conversion == 'd' ||
-                                    conversion == 'x' || conversion == 'p');
+    bool placeholder = c == '%' && (conversion == 's' || conversion == 'd' || conversion == 'x' ||
+                                    conversion == 'p');
     if (!placeholder) {
       result += c;
       continue;

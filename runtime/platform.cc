@@ -5,12 +5,16 @@ namespace {
 Platform* current_platform = nullptr;
 }  // namespace
 
-Platform& System() { return current_platform ? *current_platform : NativePlatform(); }
+Platform& System() {
+  return current_platform ? *current_platform : NativePlatform();
+}
 
 ScopedPlatform::ScopedPlatform(Platform& replacement) : previous_(current_platform) {
   current_platform = &replacement;
 }
 
-ScopedPlatform::~ScopedPlatform() { current_platform = previous_; }
+ScopedPlatform::~ScopedPlatform() {
+  current_platform = previous_;
+}
 
 }  // namespace quorvex

@@ -297,8 +297,12 @@ PosixPlatform& ThePosixPlatform() {
 
 }  // namespace
 
-Platform& NativePlatform() { return ThePosixPlatform(); }
+Platform& NativePlatform() {
+  return ThePosixPlatform();
+}
 
-void StartNativePlatform(int argc, char** argv) { ThePosixPlatform().Start(argc, argv); }
+void StartNativePlatform(int argc, char** argv) {
+  ThePosixPlatform().Start(argc, argv);
+}
 
 }  // namespace quorvex

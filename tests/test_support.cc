@@ -45,8 +45,8 @@ fs::path CorpusDir() {
 namespace {
 
 // Runs the tool in folder with its standard output on output_fd; returns the exit code.
-int RunWithStdout(const std::vector<std::string>& arguments, const fs::path& folder,
-                  int output_fd, int close_fd) {
+int RunWithStdout(const std::vector<std::string>& arguments, const fs::path& folder, int output_fd,
+                  int close_fd) {
   pid_t child = fork();
   if (child == 0) {
     if (chdir(folder.c_str()) != 0) _exit(127);
