@@ -1,0 +1,115 @@
+#include "driver/line_filter.h"
+
+#include <algorithm>
+
+namespace quorvex {
+namespace {
+
+constexpr std::string_view kHeaderWord = "object ";
+constexpr std::string_view kHeaderColon = ": ";
+constexpr std::string_view kValueSeparator = " = ";
+constexpr std::string_view kScaledTrue = "Scaled = True";
+
+bool StartsWith(std::string_view text, std::string_view start) {
+  return text.substr(0, start.size()) == start;
+}
+
+bool EndsWith(std::string_view text, std::string_view end) {
+  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+std::string_view Trimmed(std::string_view line) {
+  const size_t first = line.find_first_not_of(' ');
+  return first == std::string_view::npos ? std::string_view() : line.substr(first);
+}
+
+bool IsObjectHeader(std::string_view trimmed) {
+  return StartsWith(trimmed, kHeaderWord) && trimmed.find(kHeaderColon) != std::string_view::npos;
+}
+
+bool IsOpener(char c) {
+  return c == '(' || c == '<' || c == '{';
+}
+bool IsCloser(char c) {
+  return c == ')' || c == '>' || c == '}';
+}
+
+// The change of bracket depth over text: each "(", "<" or "{" outside a string literal adds
+// one, each ")", ">" or "}" outside one takes one away. A string literal never spans a line
+// end in a text form, so each line starts outside one.
+int BracketBalance(std::string_view text) {
+  int balance = 0;
+  bool in_string = false;
+  for (char c : text) {
+    if (c == '\'') {
+      in_string = !in_string;
+    } else if (!in_string && IsOpener(c)) {
+      ++balance;
+    } else if (!in_string && IsCloser(c)) {
+      --balance;
+    }
+  }
+  return balance;
+}
+
+// The depth of brackets still open at the end of a dropped line: its value (the text after
+// the first " = ") counts only when it begins with a list, collection or binary block.
+int OpenBracketsOfValue(std::string_view trimmed) {
+  const size_t separator = trimmed.find(kValueSeparator);
+  if (separator == std::string_view::npos) return 0;
+  const std::string_view value = trimmed.substr(separator + kValueSeparator.size());
+  if (value.empty() || !IsOpener(value.front())) return 0;
+  return std::max(0, BracketBalance(value));
+}
+
+FilterDecision DropDecision() {
+  FilterDecision decision;
+  decision.action = FilterAction::kDrop;
+  return decision;
+}
+
+}  // namespace
+
+FilterDecision LineFilter::Filter(const std::string& line) {
+  if (open_brackets_ > 0) return DropContinuation(line);
+  const std::string_view trimmed = Trimmed(line);
+  if (IsObjectHeader(trimmed)) {
+    SetClassPrefix(trimmed.substr(trimmed.find(kHeaderColon) + kHeaderColon.size()));
+    return FilterDecision();
+  }
+  if (MatchesAddition(trimmed)) return Drop(trimmed);
+  if (!EndsWith(trimmed, kScaledTrue)) return FilterDecision();
+  FilterDecision decision;
+  decision.action = FilterAction::kRewrite;
+  decision.line = line.substr(0, line.size() - 4) + "False";
+  decision.report = "  Added: " + current_class_prefix_ + "Scaled = False";
+  return decision;
+}
+
+void LineFilter::SetClassPrefix(std::string_view class_text) {
+  current_class_prefix_.assign(class_text);
+  current_class_prefix_ += '.';
+  prefix_end_ = search_.Resume(search_.Start(), current_class_prefix_);
+}
+
+// The first search looks in the trimmed line, the second in the class prefix followed by it.
+// The second resumes from the state reached after the prefix, so the prefix is read once per
+// object header, not once per line.
+bool LineFilter::MatchesAddition(std::string_view trimmed) const {
+  return search_.FirstHit(trimmed) != 0 || search_.Resume(prefix_end_, trimmed).FirstHit() != 0;
+}
+
+FilterDecision LineFilter::Drop(std::string_view trimmed) {
+  open_brackets_ = OpenBracketsOfValue(trimmed);
+  FilterDecision decision = DropDecision();
+  decision.report = "Skipped: " + current_class_prefix_;
+  decision.report->append(trimmed);
+  return decision;
+}
+
+FilterDecision LineFilter::DropContinuation(std::string_view line) {
+  open_brackets_ = std::max(0, open_brackets_ + BracketBalance(line));
+  return DropDecision();
+}
+
+}  // namespace quorvex

@@ -1,0 +1,67 @@
+#ifndef QUORVEX_DRIVER_LINE_FILTER_H_
+#define QUORVEX_DRIVER_LINE_FILTER_H_
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "additions/addition_search.h"
+
+namespace quorvex {
+
+enum class FilterAction {
+  kKeep,     // write the line as it was read
+  kRewrite,  // write FilterDecision::line instead
+  kDrop,     // write nothing
+};
+
+struct FilterDecision {
+  FilterAction action = FilterAction::kKeep;
+  std::string line;                   // the line to write; set for kRewrite only
+  std::optional<std::string> report;  // the line for the console, when there is one
+};
+
+// The filter pass of the conversion run, one line at a time, in the order of the text.
+//
+// Filter takes one whole line as read, without its line end (any length; nothing is cut), and
+// says what becomes of it: kept, rewritten or dropped, and what to report on the console. The
+// caller writes the kept or rewritten line followed by a line end, and the report, if any, as
+// one console line. The filter keeps state from line to line (the class prefix of the last
+// object header, and a value that continues over several lines), so one LineFilter serves one
+// text from its first line to its last.
+//
+// For each line (the trimmed line is the line without its leading spaces; tabs stay):
+// - an object header ("object Name: TClass") is kept and sets CurrentClassPrefix to the text
+//   after its first ": " followed by ".";
+// - a line in which an entry's pattern (entry followed by " =") occurs, either in the trimmed
+//   line or in CurrentClassPrefix followed by the trimmed line, is dropped and reported as
+//   "Skipped: " + CurrentClassPrefix + trimmed line. When its value (the text after the first
+//   " = ") opens a list "(", collection "<" or binary block "{" that does not close on that
+//   line, the following lines are dropped too, unreported, up to and including the line that
+//   closes it (or to the end of the text);
+// - a line whose trimmed line ends with "Scaled = True" is rewritten to end with
+//   "Scaled = False" and reported as "  Added: " + CurrentClassPrefix + "Scaled = False";
+// - every other line is kept.
+class LineFilter {
+ public:
+  LineFilter() = default;
+
+  FilterDecision Filter(const std::string& line);
+
+  const std::string& CurrentClassPrefix() const { return current_class_prefix_; }
+
+ private:
+  void SetClassPrefix(std::string_view class_text);
+  bool MatchesAddition(std::string_view trimmed) const;
+  FilterDecision Drop(std::string_view trimmed);
+  FilterDecision DropContinuation(std::string_view line);
+
+  const AdditionSearch& search_ = AdditionSearch::ForTable();
+  std::string current_class_prefix_;
+  AdditionSearch::Position prefix_end_ = search_.Start();  // the search after the prefix
+  int open_brackets_ = 0;  // depth of a dropped value still open at the end of the last line
+};
+
+}  // namespace quorvex
+
+#endif  // QUORVEX_DRIVER_LINE_FILTER_H_
