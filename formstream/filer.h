@@ -1,0 +1,98 @@
+#ifndef QUORVEX_FORMSTREAM_FILER_H_
+#define QUORVEX_FORMSTREAM_FILER_H_
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "formstream/value_tag.h"
+#include "runtime/extended.h"
+#include "runtime/streams.h"
+
+namespace quorvex {
+
+// The size of the buffer a reader or writer keeps over its stream.
+constexpr int32_t kFilerBufferSize = 4096;
+
+// The common part of TReader and TWriter: the stream, which belongs to the caller, and a
+// buffer of its own.
+class TFiler {
+ public:
+  TFiler(TStream& stream, int32_t buffer_size);
+  TFiler(const TFiler&) = delete;
+  TFiler& operator=(const TFiler&) = delete;
+
+ protected:
+  TStream& stream_;
+  std::unique_ptr<unsigned char[]> buffer_;
+  int32_t buffer_size_;
+};
+
+// What an object prefix says: its flags and, with flagChildPosition, the child position.
+struct ObjectPrefix {
+  uint8_t flags = 0;
+  int32_t child_position = 0;
+};
+
+// Reads a binary form value by value through a read-ahead buffer. Every read that runs out of
+// bytes raises EReadError "Stream read error"; every typed read that meets a tag it does not
+// accept raises EReadError "Invalid property value".
+class TReader : public TFiler {
+ public:
+  TReader(TStream& stream, int32_t buffer_size);
+  // Gives back the bytes read ahead if Release was not called; never throws.
+  ~TReader();
+
+  // Moves the stream back by the bytes read ahead but not consumed, so that it stands just
+  // behind the last byte consumed, and frees the buffer.
+  void Release();
+
+  void GetBytes(void* destination, int32_t count);
+  // The next byte, not consumed.
+  uint8_t PeekTag();
+  bool AtListEnd() { return PeekTag() == tagEnd; }
+  uint8_t GetTag();
+  void ExpectTag(uint8_t tag);
+
+  // Raises EReadError "Invalid stream format" unless the next four bytes are FormSignature.
+  void CheckFormSignature();
+  ObjectPrefix GetPrefix();
+  std::string GetName();
+  int32_t GetInteger();
+  Extended GetExtended();
+  std::string GetStringValue();
+  std::string GetIdentifier();
+
+ private:
+  void RefillBuffer();
+  int32_t GetIntegerPayload(uint8_t tag);
+  void GiveBackReadAhead();
+
+  int32_t index_ = 0;
+  int32_t count_ = 0;
+  bool released_ = false;
+};
+
+// Writes bytes to its stream through a buffer that is written out when full and at release.
+class TWriter : public TFiler {
+ public:
+  TWriter(TStream& stream, int32_t buffer_size);
+  // Writes out what is still waiting if Release was not called, as well as it can: a failure
+  // here is dropped, because this runs when an earlier failure is already on its way out.
+  ~TWriter();
+
+  // Writes out the waiting bytes (raising EWriteError when the stream takes fewer) and frees
+  // the buffer.
+  void Release();
+
+  void PutBytes(const void* source, int32_t count);
+  void DrainBuffer();
+
+ private:
+  int32_t pending_ = 0;
+  bool released_ = false;
+};
+
+}  // namespace quorvex
+
+#endif  // QUORVEX_FORMSTREAM_FILER_H_

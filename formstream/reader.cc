@@ -1,0 +1,120 @@
+// The typed reading operations of TReader and the tags each of them accepts.
+#include <algorithm>
+#include <cstring>
+
+#include "formstream/filer.h"
+#include "formstream/value_tag.h"
+#include "runtime/exceptions.h"
+
+namespace quorvex {
+namespace {
+
+// Long strings arrive in pieces of this size, so that a damaged length cannot make the reader
+// reserve more memory than the stream actually holds.
+constexpr int32_t kStringPiece = 65536;
+
+[[noreturn]] void RaiseInvalidValue() {
+  Raise<EReadError>(kMsgInvalidPropertyValue);
+}
+
+uint32_t LittleEndian(const unsigned char* bytes, int count) {
+  uint32_t value = 0;
+  for (int i = count - 1; i >= 0; --i) value = (value << 8) | bytes[i];
+  return value;
+}
+
+}  // namespace
+
+void TReader::ExpectTag(uint8_t tag) {
+  if (GetTag() != tag) RaiseInvalidValue();
+}
+
+void TReader::CheckFormSignature() {
+  unsigned char signature[sizeof FormSignature];
+  GetBytes(signature, sizeof signature);
+  if (std::memcmp(signature, FormSignature, sizeof signature) != 0) {
+    Raise<EReadError>(kMsgInvalidImage);
+  }
+}
+
+ObjectPrefix TReader::GetPrefix() {
+  ObjectPrefix prefix;
+  if ((PeekTag() & kPrefixMarker) != kPrefixMarker) return prefix;
+  prefix.flags = GetTag() & 0x0F;
+  if (prefix.flags & flagChildPosition) prefix.child_position = GetInteger();
+  return prefix;
+}
+
+std::string TReader::GetName() {
+  std::string name(GetTag(), '\0');
+  GetBytes(name.data(), int32_t(name.size()));
+  return name;
+}
+
+int32_t TReader::GetIntegerPayload(uint8_t tag) {
+  unsigned char bytes[4];
+  switch (tag) {
+    case tagInt8:
+      GetBytes(bytes, 1);
+      return int8_t(bytes[0]);
+    case tagInt16:
+      GetBytes(bytes, 2);
+      return int16_t(LittleEndian(bytes, 2));
+    case tagInt32:
+      GetBytes(bytes, 4);
+      return int32_t(LittleEndian(bytes, 4));
+    default:
+      RaiseInvalidValue();
+  }
+}
+
+int32_t TReader::GetInteger() {
+  return GetIntegerPayload(GetTag());
+}
+
+Extended TReader::GetExtended() {
+  uint8_t tag = GetTag();
+  if (tag != tagExtended) return ExtendedFromInt(GetIntegerPayload(tag));
+  unsigned char bytes[10];
+  GetBytes(bytes, sizeof bytes);
+  return ExtendedFromBytes(bytes);
+}
+
+std::string TReader::GetStringValue() {
+  int32_t length;
+  uint8_t tag = GetTag();
+  if (tag == tagString) {
+    length = GetTag();
+  } else if (tag == tagLongString) {
+    unsigned char bytes[4];
+    GetBytes(bytes, 4);
+    length = int32_t(LittleEndian(bytes, 4));
+    if (length < 0) RaiseInvalidValue();
+  } else {
+    RaiseInvalidValue();
+  }
+  std::string value;
+  while (int32_t(value.size()) < length) {
+    int32_t piece = std::min(length - int32_t(value.size()), kStringPiece);
+    value.resize(value.size() + size_t(piece));
+    GetBytes(value.data() + value.size() - size_t(piece), piece);
+  }
+  return value;
+}
+
+std::string TReader::GetIdentifier() {
+  switch (GetTag()) {
+    case tagIdent:
+      return GetName();
+    case tagFalse:
+      return "False";
+    case tagTrue:
+      return "True";
+    case tagNil:
+      return "nil";
+    default:
+      RaiseInvalidValue();
+  }
+}
+
+}  // namespace quorvex

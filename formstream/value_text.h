@@ -1,0 +1,21 @@
+#ifndef QUORVEX_FORMSTREAM_VALUE_TEXT_H_
+#define QUORVEX_FORMSTREAM_VALUE_TEXT_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quorvex {
+
+// Writes 2 * count upper-case hexadecimal digits to text, for each byte the digit of its high
+// four bits first.
+void BytesToHex(const unsigned char* bytes, char* text, int32_t count);
+
+// Appends value in the quoted form of the text form: runs of bytes from 0x20 up other than
+// the apostrophe between apostrophes, every other byte as "#" and its decimal value, and "''"
+// for the empty string.
+void AppendQuoted(std::string& text, std::string_view value);
+
+}  // namespace quorvex
+
+#endif  // QUORVEX_FORMSTREAM_VALUE_TEXT_H_
