@@ -1,0 +1,223 @@
+#include "formstream/text_emitter.h"
+
+#include <charconv>
+
+#include "formstream/value_tag.h"
+#include "formstream/value_text.h"
+#include "runtime/exceptions.h"
+#include "runtime/float_text.h"
+
+namespace quorvex {
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr int32_t kBinaryBytesPerLine = 32;
+constexpr std::string_view kSpaces = "                                         "
+                                     "                                       ";
+
+// The routing of a value tag: its low seven bits.
+uint8_t Route(uint8_t tag) { return tag & 0x7F; }
+
+bool IsUndefinedRoute(uint8_t tag) {
+  return Route(tag) == tagEnd || Route(tag) > kLastValueTag;
+}
+
+bool IsIntegerTag(uint8_t tag) {
+  return tag == tagInt8 || tag == tagInt16 || tag == tagInt32;
+}
+
+} // namespace
+
+void TextEmitter::EmitObject() {
+  int32_t depth = depth_;
+  EmitObjectHeader();
+  SetDepth(depth + 1);
+  while (!reader_.AtListEnd())
+    EmitProperty();
+  reader_.ExpectTag(tagEnd);
+  while (!reader_.AtListEnd())
+    EmitObject();
+  reader_.ExpectTag(tagEnd);
+  SetDepth(depth);
+  EmitIndent();
+  Put("end");
+  Put(kLineEnd);
+}
+
+void TextEmitter::EmitObjectHeader() {
+  ObjectPrefix prefix = reader_.GetPrefix();
+  std::string class_name = reader_.GetName();
+  std::string object_name = reader_.GetName();
+  EmitIndent();
+  Put(prefix.flags & flagInherited ? "inherited " : "object ");
+  if (!object_name.empty()) {
+    Put(object_name);
+    Put(": ");
+  }
+  Put(class_name);
+  if (prefix.flags & flagChildPosition) {
+    Put(" [");
+    EmitInteger(prefix.child_position);
+    Put("]");
+  }
+  Put(kLineEnd);
+}
+
+void TextEmitter::EmitProperty() {
+  EmitIndent();
+  Put(reader_.GetName());
+  Put(" = ");
+  EmitValue();
+  Put(kLineEnd);
+}
+
+void TextEmitter::EmitValue() {
+  switch (Route(reader_.PeekTag())) {
+  case tagList:
+    return EmitList();
+  case tagInt8:
+  case tagInt16:
+  case tagInt32:
+    return EmitInteger(reader_.GetInteger());
+  case tagExtended:
+    return Put(FormatExtended(reader_.GetExtended()));
+  case tagString:
+  case tagLongString:
+    scratch_.clear();
+    AppendQuoted(scratch_, reader_.GetStringValue());
+    return Put(scratch_);
+  case tagIdent:
+  case tagFalse:
+  case tagTrue:
+  case tagNil:
+    return Put(reader_.GetIdentifier());
+  case tagBinary:
+    return EmitBinary();
+  case tagSet:
+    return EmitSet();
+  case tagCollection:
+    return EmitCollection();
+  default:
+    // An undefined tag gives no text and stays unread: what follows is read
+    // from it.
+    return;
+  }
+}
+
+void TextEmitter::EmitList() {
+  int32_t depth = depth_;
+  reader_.GetTag();
+  Put("(");
+  SetDepth(depth + 1);
+  while (!reader_.AtListEnd()) {
+    // An element that gives no text and is not consumed would repeat without
+    // end.
+    if (IsUndefinedRoute(reader_.PeekTag()))
+      Raise<EReadError>(kMsgInvalidPropertyValue);
+    EmitLineBreak();
+    EmitValue();
+  }
+  reader_.ExpectTag(tagEnd);
+  SetDepth(depth);
+  Put(")");
+}
+
+void TextEmitter::EmitSet() {
+  reader_.GetTag();
+  Put("[");
+  bool first = true;
+  for (std::string member = reader_.GetName(); !member.empty();
+       member = reader_.GetName()) {
+    if (!first)
+      Put(", ");
+    Put(member);
+    first = false;
+  }
+  Put("]");
+}
+
+void TextEmitter::EmitCollection() {
+  int32_t depth = depth_;
+  reader_.GetTag();
+  Put("<");
+  SetDepth(depth + 1);
+  while (!reader_.AtListEnd())
+    EmitCollectionItem();
+  reader_.ExpectTag(tagEnd);
+  SetDepth(depth);
+  Put(">");
+}
+
+void TextEmitter::EmitCollectionItem() {
+  int32_t depth = depth_;
+  EmitLineBreak();
+  Put("item");
+  if (IsIntegerTag(reader_.PeekTag())) {
+    Put(" [");
+    EmitValue();
+    Put("]");
+  }
+  Put(kLineEnd);
+  reader_.ExpectTag(tagList);
+  SetDepth(depth + 1);
+  while (!reader_.AtListEnd())
+    EmitProperty();
+  reader_.ExpectTag(tagEnd);
+  SetDepth(depth);
+  EmitIndent();
+  Put("end");
+}
+
+void TextEmitter::EmitBinary() {
+  int32_t depth = depth_;
+  reader_.GetTag();
+  Put("{");
+  SetDepth(depth + 1);
+  unsigned char length_bytes[4];
+  reader_.GetBytes(length_bytes, 4);
+  int32_t count = int32_t(
+      uint32_t(length_bytes[0]) | uint32_t(length_bytes[1]) << 8 |
+      uint32_t(length_bytes[2]) << 16 | uint32_t(length_bytes[3]) << 24);
+  bool own_lines = count >= kBinaryBytesPerLine;
+  unsigned char bytes[kBinaryBytesPerLine];
+  char digits[2 * kBinaryBytesPerLine];
+  while (count > 0) {
+    if (own_lines)
+      EmitLineBreak();
+    int32_t k = count < kBinaryBytesPerLine ? count : kBinaryBytesPerLine;
+    reader_.GetBytes(bytes, k);
+    BytesToHex(bytes, digits, k);
+    writer_.PutBytes(digits, 2 * k);
+    count -= k;
+  }
+  SetDepth(depth);
+  Put("}");
+}
+
+void TextEmitter::EmitInteger(int32_t value) {
+  char text[12];
+  auto end = std::to_chars(text, text + sizeof text, value);
+  writer_.PutBytes(text, int32_t(end.ptr - text));
+}
+
+void TextEmitter::EmitIndent() {
+  for (int32_t remaining = 2 * depth_; remaining > 0;) {
+    int32_t n = remaining < int32_t(kSpaces.size()) ? remaining
+                                                    : int32_t(kSpaces.size());
+    writer_.PutBytes(kSpaces.data(), n);
+    remaining -= n;
+  }
+}
+
+void TextEmitter::EmitLineBreak() {
+  Put(kLineEnd);
+  EmitIndent();
+}
+
+void TextEmitter::SetDepth(int32_t depth) {
+  if (depth > kMaxNestingDepth)
+    Raise<EReadError>(kMsgNestingTooDeep);
+  depth_ = depth;
+}
+
+} // namespace quorvex
