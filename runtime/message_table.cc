@@ -27,6 +27,7 @@ const std::map<uint16_t, const char*>& Texts() {
       {kMsgInvalidBinary, "Invalid binary value"},
       {kMsgNestingTooDeep, "Form nested too deeply"},
       {kMsgInvalidPropertyValue, "Invalid property value"},
+      {kMsgBinaryFormUnsupported, "Binary form files are not supported yet: %s is left unchanged"},
       {kMsgInvalidInteger, "'%s' is not a valid integer value"},
       {kMsgInvalidFloat, "'%s' is not a valid floating point value"},
       {kMsgOutOfMemory, "Out of memory"},
@@ -90,8 +91,7 @@ std::string LoadMessage(uint16_t id) {
   return text;
 }
 
-std::string FillMessage(uint16_t id, const std::vector<MessageArg>& arguments) {
-  std::string pattern = LoadMessage(id);
+std::string FillPattern(const std::string& pattern, const std::vector<MessageArg>& arguments) {
   std::string result;
   size_t next_argument = 0;
   for (size_t i = 0; i < pattern.size(); ++i) {
@@ -108,6 +108,11 @@ std::string FillMessage(uint16_t id, const std::vector<MessageArg>& arguments) {
     }
     ++i;
   }
+  return result;
+}
+
+std::string FillMessage(uint16_t id, const std::vector<MessageArg>& arguments) {
+  std::string result = FillPattern(LoadMessage(id), arguments);
   if (result.size() > kMaxFilledLength) Raise<EConvertError>(kMsgFormatTooLong);
   return result;
 }

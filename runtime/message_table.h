@@ -9,27 +9,28 @@ namespace quorvex {
 
 // Numbers of the message texts the tool can produce.
 enum MessageId : uint16_t {
-  kMsgCreateError = 61441,           // Cannot create file %s
-  kMsgOpenError = 61442,             // Cannot open file %s
-  kMsgReadError = 61443,             // Stream read error
-  kMsgWriteError = 61444,            // Stream write error
-  kMsgMemoryStreamError = 61445,     // Out of memory while expanding memory stream
-  kMsgInvalidImage = 61449,          // Invalid stream format
-  kMsgLineTooLong = 61460,           // Line too long
-  kMsgParseError = 61539,            // %s on line %d
-  kMsgIdentifierExpected = 61540,    // Identifier expected
-  kMsgStringExpected = 61541,        // String expected
-  kMsgNumberExpected = 61542,        // Number expected
-  kMsgCharExpected = 61543,          // ''%s'' expected
-  kMsgSymbolExpected = 61544,        // %s expected
-  kMsgInvalidString = 61546,         // Invalid string constant
-  kMsgInvalidBinary = 61548,         // Invalid binary value
-  kMsgNestingTooDeep = 61549,        // Form nested too deeply
-  kMsgInvalidPropertyValue = 61550,  // Invalid property value
-  kMsgInvalidInteger = 65408,        // '%s' is not a valid integer value
-  kMsgInvalidFloat = 65409,          // '%s' is not a valid floating point value
-  kMsgOutOfMemory = 65415,           // Out of memory
-  kMsgInOutError = 65416,            // I/O error %d
+  kMsgCreateError = 61441,            // Cannot create file %s
+  kMsgOpenError = 61442,              // Cannot open file %s
+  kMsgReadError = 61443,              // Stream read error
+  kMsgWriteError = 61444,             // Stream write error
+  kMsgMemoryStreamError = 61445,      // Out of memory while expanding memory stream
+  kMsgInvalidImage = 61449,           // Invalid stream format
+  kMsgLineTooLong = 61460,            // Line too long
+  kMsgParseError = 61539,             // %s on line %d
+  kMsgIdentifierExpected = 61540,     // Identifier expected
+  kMsgStringExpected = 61541,         // String expected
+  kMsgNumberExpected = 61542,         // Number expected
+  kMsgCharExpected = 61543,           // ''%s'' expected
+  kMsgSymbolExpected = 61544,         // %s expected
+  kMsgInvalidString = 61546,          // Invalid string constant
+  kMsgInvalidBinary = 61548,          // Invalid binary value
+  kMsgNestingTooDeep = 61549,         // Form nested too deeply
+  kMsgInvalidPropertyValue = 61550,   // Invalid property value
+  kMsgBinaryFormUnsupported = 61551,  // Binary form files are not supported yet: %s
+  kMsgInvalidInteger = 65408,         // '%s' is not a valid integer value
+  kMsgInvalidFloat = 65409,           // '%s' is not a valid floating point value
+  kMsgOutOfMemory = 65415,            // Out of memory
+  kMsgInOutError = 65416,             // I/O error %d
   kMsgFileNotFound = 65417,
   kMsgInvalidFilename = 65418,
   kMsgTooManyOpenFiles = 65419,
@@ -77,6 +78,9 @@ std::string LoadMessage(uint16_t id);
 // %x unsigned upper-case hexadecimal, %p eight upper-case hexadecimal digits. A result longer
 // than 4096 characters raises EConvertError.
 std::string FillMessage(uint16_t id, const std::vector<MessageArg>& arguments);
+
+// Fills the placeholders of pattern as FillMessage does, without a limit on the length.
+std::string FillPattern(const std::string& pattern, const std::vector<MessageArg>& arguments);
 
 }  // namespace quorvex
 

@@ -44,16 +44,20 @@ fs::path CorpusDir() {
 
 namespace {
 
-// Runs the tool in folder with its standard output on output_fd; returns the exit code.
-int RunWithStdout(const std::vector<std::string>& arguments, const fs::path& folder, int output_fd,
-                  int close_fd) {
+// Runs the tool in folder with its standard output on output_fd (closed when it is -1);
+// returns the exit code.
+int RunWithStdout(const std::vector<std::string>& arguments, const fs::path& folder,
+                  int output_fd) {
   pid_t child = fork();
   if (child == 0) {
     if (chdir(folder.c_str()) != 0) _exit(127);
     int null_fd = open("/dev/null", O_RDONLY);
     dup2(null_fd, 0);
-    dup2(output_fd, 1);
-    if (close_fd >= 0) close(close_fd);
+    if (output_fd >= 0) {
+      dup2(output_fd, 1);
+    } else {
+      close(1);
+    }
     std::vector<char*> argv;
     std::string tool = QUORVEX_TOOL_PATH;
     argv.push_back(tool.data());
@@ -75,7 +79,7 @@ ToolRun RunTool(const std::vector<std::string>& arguments, const fs::path& folde
   fs::path out_path = capture / "stdout";
   int out_fd = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   ToolRun run;
-  run.exit_code = RunWithStdout(arguments, folder, out_fd, -1);
+  run.exit_code = RunWithStdout(arguments, folder, out_fd);
   close(out_fd);
   run.out = ReadFileBytes(out_path);
   return run;
@@ -83,9 +87,9 @@ ToolRun RunTool(const std::vector<std::string>& arguments, const fs::path& folde
 
 int RunToolWithOutput(const std::vector<std::string>& arguments, const fs::path& folder,
                       const std::string& output_path) {
-  int out_fd = open(output_path.c_str(), O_WRONLY);
-  int code = RunWithStdout(arguments, folder, out_fd, -1);
-  close(out_fd);
+  int out_fd = output_path.empty() ? -1 : open(output_path.c_str(), O_WRONLY);
+  int code = RunWithStdout(arguments, folder, out_fd);
+  if (out_fd >= 0) close(out_fd);
   return code;
 }
 

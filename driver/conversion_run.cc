@@ -1,0 +1,91 @@
+#include "driver/conversion_run.h"
+
+#include <limits>
+#include <string>
+
+#include "driver/console.h"
+#include "driver/conversion_names.h"
+#include "driver/line_filter.h"
+#include "runtime/arguments.h"
+#include "runtime/exceptions.h"
+#include "runtime/text_channel.h"
+
+namespace quorvex {
+namespace {
+
+constexpr size_t kWholeLine = std::numeric_limits<size_t>::max();
+
+bool CheckedAtEnd(TextChannel& channel) {
+  bool at_end = channel.AtEnd();
+  CheckIo();
+  return at_end;
+}
+
+std::string ReadCheckedLine(TextChannel& channel) {
+  std::string line;
+  channel.ReadLinePart(line, kWholeLine);
+  channel.SkipLine();
+  CheckIo();
+  return line;
+}
+
+void WriteCheckedLine(TextChannel& channel, const std::string& line) {
+  channel.WriteText(line);
+  channel.WriteLineEnd();
+  CheckIo();
+}
+
+void CopyLines(TextChannel& from, TextChannel& to) {
+  while (!CheckedAtEnd(from)) WriteCheckedLine(to, ReadCheckedLine(from));
+}
+
+void FilterLines(TextChannel& from, TextChannel& to) {
+  LineFilter filter;
+  while (!CheckedAtEnd(from)) {
+    std::string line = ReadCheckedLine(from);
+    FilterDecision decision = filter.Filter(line);
+    if (decision.action == FilterAction::kKeep) WriteCheckedLine(to, line);
+    if (decision.action == FilterAction::kRewrite) WriteCheckedLine(to, decision.line);
+    if (decision.report) WriteConsoleLine(*decision.report);
+  }
+}
+
+void OpenChecked(TextChannel& channel, const FileName& name, bool for_writing) {
+  channel.BindName(name);
+  for_writing ? channel.OpenForWriting() : channel.OpenForReading();
+  CheckIo();
+}
+
+// Copies the text to its backup, then filters the backup back into the text.
+void BackUpAndFilter(const ConversionNames& names) {
+  TextChannel text;
+  TextChannel backup;
+  OpenChecked(text, names.text, false);
+  OpenChecked(backup, names.backup, true);
+  CopyLines(text, backup);
+  backup.OpenForReading();
+  CheckIo();
+  text.OpenForWriting();
+  CheckIo();
+  FilterLines(backup, text);
+  text.CloseChannel();
+  CheckIo();
+  backup.CloseChannel();
+  CheckIo();
+}
+
+// Binary form files need the conversions between binary and text, which this version does
+// not have; such a file is left exactly as it is.
+[[noreturn]] void RefuseFormFile(const ConversionNames& names) {
+  RaiseFilled<EFilerError>(kMsgBinaryFormUnsupported, {names.form.name});
+}
+
+}  // namespace
+
+void ConversionRun() {
+  ConversionNames names = DeriveConversionNames(ArgumentAt(1));
+  if (names.is_form) RefuseFormFile(names);
+  BackUpAndFilter(names);
+}
+
+}  // namespace quorvex

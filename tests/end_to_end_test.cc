@@ -1,0 +1,195 @@
+// Runs the built tool in a scratch folder and compares its console bytes, exit code and
+// files byte for byte.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "tests/test_support.h"
+
+namespace quorvex::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kBanner =
+    "Zandor's Vantrel\r\n"
+    "Version 1.1, by the quorvex developers, https://quorvex.example.org\r\n"
+    "\r\n";
+
+std::string Report(const std::string& class_name, const std::string& position,
+                   const std::string& message) {
+  return "Exception " + class_name + " in module quorvex at " + position + ".\n" + message + "\r\n";
+}
+
+std::string SampleForm() {
+  return ReadFileBytes(fs::path(QUORVEX_SOURCE_DIR) / "samples" / "sample.txt");
+}
+
+TEST(EndToEnd, NoArgumentShowsUsage) {
+  ScratchDir folder;
+  ToolRun run = RunTool({}, folder.path());
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.out, kBanner +
+                         "Usage: quorvex.exe delphi3.DFM\r\n"
+                         "where delphi3.DFM is a Delphi 3 Form\r\n"
+                         "\r\n"
+                         "New components: quorvex.exe /?\r\n"
+                         "New properties: quorvex.exe /? classname\r\n"
+                         "\r\n");
+  EXPECT_EQ(RunTool({""}, folder.path()).out, run.out) << "an empty argument is not counted";
+}
+
+TEST(EndToEnd, ComponentListing) {
+  ScratchDir folder;
+  for (const char* switch_text : {"/?", "?", "-?", "x?y"}) {
+    ToolRun run = RunTool({switch_text}, folder.path());
+    EXPECT_EQ(run.exit_code, 0);
+    const std::string head = kBanner +
+                             "There are 78 new VCL components in Delphi 3:\r\n\r\n"
+                             "  EDateTimeError\r\n  EDBClient\r\n  ENoResultSet\r\n"
+                             "  EReconcileError\r\n  EUpdateError\r\n  TActiveForm\r\n"
+                             "  TActiveFormControl\r\n";
+    EXPECT_EQ(run.out.substr(0, head.size()), head) << switch_text;
+    const std::string tail = "  TToolWindow\r\n  TVCLAutoObject\r\n\r\n";
+    EXPECT_EQ(run.out.substr(run.out.size() - tail.size()), tail);
+    size_t lines = 0;
+    for (char c : run.out) lines += c == '\n';
+    EXPECT_EQ(lines, 3u + 2u + 78u + 1u);
+  }
+}
+
+TEST(EndToEnd, ClassListingOfForm) {
+  ScratchDir folder;
+  const std::string body = "\r\n  HelpFile\r\n  MDIChildren\r\n  OnHelp\r\n  ParentFont\r\n\r\n";
+  for (const char* name : {"TForm", "Form", "form", "Form."}) {
+    ToolRun run = RunTool({"/?", name}, folder.path());
+    EXPECT_EQ(run.exit_code, 0);
+    EXPECT_EQ(run.out, kBanner + "4 new properties for class " + name + " in Delphi 3:\r\n" + body);
+  }
+  EXPECT_EQ(RunTool({"/?", "tform", "extra"}, folder.path()).out,
+            kBanner + "4 new properties for class tform in Delphi 3:\r\n" + body);
+}
+
+TEST(EndToEnd, ClassListingCounts) {
+  ScratchDir folder;
+  const std::pair<const char*, const char*> cases[] = {
+      {"CoolBand", "17"},        {"TCoolBand", "19"},        {"CheckConstraint", "4"},
+      {"TCheckConstraint", "5"}, {"TConnectionPoint", "15"}, {"Clipboard", "8"},
+      {"CustomForm", "62"}};
+  for (const auto& [name, count] : cases) {
+    ToolRun run = RunTool({"/?", name}, folder.path());
+    std::string header =
+        std::string(count) + " new properties for class " + name + " in Delphi 3:\r\n";
+    EXPECT_EQ(run.out.substr(kBanner.size(), header.size()), header) << name;
+  }
+  for (const char* name : {"ConnectionPoint", "X", "T"}) {
+    ToolRun run = RunTool({"/?", name}, folder.path());
+    EXPECT_EQ(run.out, kBanner + "No new properties for class " + name + " in Delphi 3.\r\n\r\n");
+  }
+}
+
+TEST(EndToEnd, ClassListingShowsIrregularEntriesAsStored) {
+  ScratchDir folder;
+  EXPECT_EQ(RunTool({"/?", "TOleLinkStub"}, folder.path()).out,
+            kBanner +
+                "2 new properties for class TOleLinkStub in Delphi 3:\r\n\r\n"
+                "  inspector.\r\n  page\r\n\r\n");
+  std::string relationships = RunTool({"/?", "DRRelationshipList"}, folder.path()).out;
+  EXPECT_NE(relationships.find("  RelationshipTypeNam\r\n"), std::string::npos);
+}
+
+TEST(EndToEnd, ConvertsTheSampleTextForm) {
+  ScratchDir folder;
+  const std::string original = SampleForm();
+  WriteFileBytes(folder / "sample.txt", original);
+  ToolRun run = RunTool({"sample.txt"}, folder.path());
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.out, kBanner +
+                         "Skipped: TMainForm.Font.Charset = DEFAULT_CHARSET\r\n"
+                         "  Added: TMainForm.Scaled = False\r\n"
+                         "Skipped: TEdit.ImeMode = imDisable\r\n"
+                         "Skipped: TCoolBar.Bands = <\r\n");
+  EXPECT_EQ(ReadFileBytes(folder / "SAMPLE.BAK"), original);
+  std::string expected = original;
+  for (const std::string dropped :
+       {"  Font.Charset = DEFAULT_CHARSET\r\n", "    ImeMode = imDisable\r\n",
+        "    Bands = <\r\n      item\r\n        Width = 423\r\n      end>\r\n"}) {
+    expected.erase(expected.find(dropped), dropped.size());
+  }
+  expected.replace(expected.find("Scaled = True"), 13, "Scaled = False");
+  EXPECT_EQ(ReadFileBytes(folder / "sample.txt"), expected);
+  EXPECT_FALSE(fs::exists(folder / "SAMPLE.DFM"));
+}
+
+TEST(EndToEnd, MissingTextFormIsReported) {
+  ScratchDir folder;
+  ToolRun run = RunTool({"missing.txt"}, folder.path());
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.out, kBanner + Report("EInOutError", "0040FF89", "File not found."));
+  EXPECT_TRUE(fs::is_empty(folder.path()));
+
+  run = RunTool({"nofolder/form.txt"}, folder.path());
+  EXPECT_EQ(run.out, kBanner + Report("EInOutError", "0040FF8A", "Invalid filename."));
+}
+
+TEST(EndToEnd, BackupInputGetsTheOtherBackupName) {
+  ScratchDir folder;
+  WriteFileBytes(folder / "form.bak", "object A: TA\r\nend\r\n");
+  ToolRun run = RunTool({"form.bak"}, folder.path());
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(ReadFileBytes(folder / "FORM.~BA"), "object A: TA\r\nend\r\n");
+}
+
+TEST(EndToEnd, BackupStaysInTheFormsFolder) {
+  ScratchDir folder;
+  fs::create_directories(folder / "old.bak" / "forms.d");
+  WriteFileBytes(folder / "old.bak" / "forms.d" / "main.txt", "object A: TA\r\nend\r\n");
+  ToolRun run = RunTool({"old.bak/forms.d/main.txt"}, folder.path());
+  EXPECT_EQ(run.exit_code, 0) << run.out;
+  EXPECT_TRUE(fs::exists(folder / "old.bak" / "forms.d" / "MAIN.BAK"));
+
+  fs::create_directories(folder / "work");
+  ToolRun relative = RunTool({"../old.bak/forms.d/main.txt"}, folder / "work");
+  EXPECT_EQ(relative.exit_code, 0) << relative.out;
+}
+
+TEST(EndToEnd, LineEndsAndLongLines) {
+  ScratchDir folder;
+  const std::string long_value = "  Caption = '" + std::string(1000, 'x') + "'";
+  WriteFileBytes(folder / "f.txt", "object A: TEdit\n" + long_value + "\rImeMode = x\n\x1Atail");
+  ToolRun run = RunTool({"f.txt"}, folder.path());
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.out, kBanner + "Skipped: TEdit.ImeMode = x\r\n");
+  EXPECT_EQ(ReadFileBytes(folder / "F.BAK"),
+            "object A: TEdit\r\n" + long_value + "\r\nImeMode = x\r\n");
+  EXPECT_EQ(ReadFileBytes(folder / "f.txt"), "object A: TEdit\r\n" + long_value + "\r\n");
+}
+
+TEST(EndToEnd, FormFileIsLeftUntouched) {
+  ScratchDir folder;
+  const std::string bytes = std::string("\xFF\x0A\x00", 3) + "FORM";
+  WriteFileBytes(folder / "form.dfm", bytes);
+  ToolRun run = RunTool({"form.dfm"}, folder.path());
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.out.substr(0, kBanner.size()), kBanner);
+  EXPECT_EQ(ReadFileBytes(folder / "form.dfm"), bytes);
+}
+
+TEST(EndToEnd, LostConsoleOutputFailsTheRun) {
+  ScratchDir folder;
+  EXPECT_EQ(RunToolWithOutput({"/?", "TForm"}, folder.path(), "/dev/full"), 1);
+  EXPECT_EQ(RunToolWithOutput({}, folder.path(), "/dev/full"), 1);
+  EXPECT_EQ(RunToolWithOutput({"/?"}, folder.path(), ""), 1) << "standard output closed";
+}
+
+TEST(EndToEnd, ClosedStandardOutputNeverReachesAFile) {
+  ScratchDir folder;
+  WriteFileBytes(folder / "f.txt", "object A: TEdit\r\nImeMode = x\r\n");
+  EXPECT_EQ(RunToolWithOutput({"f.txt"}, folder.path(), ""), 1);
+  EXPECT_EQ(ReadFileBytes(folder / "f.txt"), "object A: TEdit\r\nImeMode = x\r\n");
+  EXPECT_FALSE(fs::exists(folder / "F.BAK"));
+}
+
+}  // namespace
+}  // namespace quorvex::testing

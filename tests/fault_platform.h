@@ -1,0 +1,53 @@
+#ifndef QUORVEX_TESTS_FAULT_PLATFORM_H_
+#define QUORVEX_TESTS_FAULT_PLATFORM_H_
+
+#include <cstdint>
+#include <string>
+
+#include "runtime/platform.h"
+
+namespace quorvex::testing {
+
+// The native platform with faults injected on request: a chosen command line, standard
+// output sent to a file, opens refused, and writes that stop after a number of bytes, either
+// refused with an error or cut short. Install it with ScopedPlatform.
+class FaultPlatform : public Platform {
+ public:
+  // The tool's command line, program name first.
+  std::string command_line = "quorvex";
+  // When not empty, standard output is this file (created empty).
+  std::string stdout_path;
+  // Opens of names containing this text fail with open_error.
+  std::string refuse_open_of;
+  uint32_t open_error = 5;
+  // Writes to files (not standard output) stop once this many bytes have been written in all;
+  // the write that crosses the limit puts what fits and then reports write_error, or, when
+  // write_error is 0, returns the short count.
+  int64_t write_budget = -1;
+  uint32_t write_error = 112;
+
+  ~FaultPlatform() override;
+
+  std::string CommandLine() override { return command_line; }
+  std::string ModulePath() override { return "/opt/tools/quorvex"; }
+  char LocaleDecimalPoint() override { return '.'; }
+  OsHandle StdHandle(StdStream stream) override;
+  FileKind KindOf(OsHandle handle) override { return NativePlatform().KindOf(handle); }
+  OsResult Open(const FileName& name, FileAccess access, unsigned share,
+                FileDisposition disposition) override;
+  OsResult Read(OsHandle handle, void* buffer, int32_t count) override {
+    return NativePlatform().Read(handle, buffer, count);
+  }
+  OsResult Write(OsHandle handle, const void* buffer, int32_t count) override;
+  OsResult Seek(OsHandle handle, int64_t offset, SeekOrigin origin) override {
+    return NativePlatform().Seek(handle, offset, origin);
+  }
+  uint32_t Close(OsHandle handle) override { return NativePlatform().Close(handle); }
+
+ private:
+  OsHandle stdout_handle_ = kNoHandle;
+};
+
+}  // namespace quorvex::testing
+
+#endif  // QUORVEX_TESTS_FAULT_PLATFORM_H_
