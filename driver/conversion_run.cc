@@ -5,6 +5,7 @@
 
 #include "driver/console.h"
 #include "driver/conversion_names.h"
+#include "driver/form_file_steps.h"
 #include "driver/line_filter.h"
 #include "runtime/arguments.h"
 #include "runtime/exceptions.h"
@@ -74,18 +75,19 @@ void BackUpAndFilter(const ConversionNames& names) {
   CheckIo();
 }
 
-// Binary form files need the conversions between binary and text, which this version does
-// not have; such a file is left exactly as it is.
-[[noreturn]] void RefuseFormFile(const ConversionNames& names) {
-  RaiseFilled<EFilerError>(kMsgBinaryFormUnsupported, {names.form.name});
+// This version cannot turn the filtered text back into a binary form: the form file keeps
+// its bytes, and the run fails so that nobody takes the form file for converted.
+[[noreturn]] void RefuseTextToFormFile(const ConversionNames& names) {
+  RaiseFilled<EFilerError>(kMsgTextToFormUnsupported, {names.form.name});
 }
 
 }  // namespace
 
 void ConversionRun() {
   ConversionNames names = DeriveConversionNames(ArgumentAt(1));
-  if (names.is_form) RefuseFormFile(names);
+  if (names.is_form) FormFileToTextFile(names.form, names.text);
   BackUpAndFilter(names);
+  if (names.is_form) RefuseTextToFormFile(names);
 }
 
 }  // namespace quorvex

@@ -26,7 +26,7 @@ enum MessageId : uint16_t {
   kMsgInvalidBinary = 61548,          // Invalid binary value
   kMsgNestingTooDeep = 61549,         // Form nested too deeply
   kMsgInvalidPropertyValue = 61550,   // Invalid property value
-  kMsgBinaryFormUnsupported = 61551,  // Binary form files are not supported yet: %s
+  kMsgTextToFormUnsupported = 61551,  // Turning text back into a binary form ...
   kMsgInvalidInteger = 65408,         // '%s' is not a valid integer value
   kMsgInvalidFloat = 65409,           // '%s' is not a valid floating point value
   kMsgOutOfMemory = 65415,            // Out of memory

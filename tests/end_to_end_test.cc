@@ -176,6 +176,41 @@ TEST(EndToEnd, FormFileIsLeftUntouched) {
   EXPECT_EQ(ReadFileBytes(folder / "form.dfm"), bytes);
 }
 
+// A binary form of one TEdit holding Left = 10 and ImeMode = imDisable, behind its header.
+std::string EditFormFile() {
+  const std::string form = std::string(
+                               "TPF0\x05TEdit\x05"
+                               "Edit1\x04Left\x02\x0A") +
+                           "\x07ImeMode\x07\x09imDisable" + std::string(2, '\0');
+  std::string header = std::string("\xFF\x0A\x00TEDIT\x00\x30\x10", 11);
+  header += char(form.size());
+  header += std::string(3, '\0');
+  return header + form;
+}
+
+TEST(EndToEnd, FormFileIsTurnedIntoFilteredTextAndKeepsItsBytes) {
+  ScratchDir folder;
+  WriteFileBytes(folder / "edit.dfm", EditFormFile());
+  ToolRun run = RunTool({"edit"}, folder.path());
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.out, kBanner + "Skipped: TEdit.ImeMode = imDisable\r\n" +
+                         Report("EFilerError", "0040F06F",
+                                "Turning text back into a binary form is not supported yet: "
+                                "EDIT.DFM is left unchanged."));
+  EXPECT_EQ(ReadFileBytes(folder / "edit.dfm"), EditFormFile());
+  EXPECT_EQ(ReadFileBytes(folder / "EDIT.BAK"),
+            "object Edit1: TEdit\r\n  Left = 10\r\n  ImeMode = imDisable\r\nend\r\n");
+  EXPECT_EQ(ReadFileBytes(folder / "EDIT.TXT"), "object Edit1: TEdit\r\n  Left = 10\r\nend\r\n");
+}
+
+TEST(EndToEnd, MissingFormFileIsReported) {
+  ScratchDir folder;
+  ToolRun run = RunTool({"form"}, folder.path());
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.out, kBanner + Report("EFOpenError", "0040F002", "Cannot open file FORM.DFM."));
+  EXPECT_TRUE(fs::is_empty(folder.path()));
+}
+
 TEST(EndToEnd, LostConsoleOutputFailsTheRun) {
   ScratchDir folder;
   EXPECT_EQ(RunToolWithOutput({"/?", "TForm"}, folder.path(), "/dev/full"), 1);
