@@ -1,0 +1,15 @@
+#include "runtime/decimal_point.h"
+
+namespace quorvex {
+
+char DecimalPoint = '.';
+
+ScopedDecimalPoint::ScopedDecimalPoint(char forced) : saved_(DecimalPoint) {
+  DecimalPoint = forced;
+}
+
+ScopedDecimalPoint::~ScopedDecimalPoint() {
+  DecimalPoint = saved_;
+}
+
+}  // namespace quorvex

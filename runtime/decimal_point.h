@@ -1,0 +1,25 @@
+#ifndef QUORVEX_RUNTIME_DECIMAL_POINT_H_
+#define QUORVEX_RUNTIME_DECIMAL_POINT_H_
+
+namespace quorvex {
+
+// The decimal separator of floating-point text, process-wide; "." until start-up sets it from
+// the locale.
+extern char DecimalPoint;
+
+// Sets DecimalPoint for the lifetime of the object and restores the previous value on every
+// way out of the scope, exceptions included.
+class ScopedDecimalPoint {
+ public:
+  explicit ScopedDecimalPoint(char forced);
+  ~ScopedDecimalPoint();
+  ScopedDecimalPoint(const ScopedDecimalPoint&) = delete;
+  ScopedDecimalPoint& operator=(const ScopedDecimalPoint&) = delete;
+
+ private:
+  char saved_;
+};
+
+}  // namespace quorvex
+
+#endif  // QUORVEX_RUNTIME_DECIMAL_POINT_H_
