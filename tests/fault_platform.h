@@ -15,6 +15,8 @@ class FaultPlatform : public Platform {
  public:
   // The tool's command line, program name first.
   std::string command_line = "quorvex";
+  std::string module_path = "/opt/tools/quorvex";
+  char decimal_point = '.';
   // When not empty, standard output is this file (created empty).
   std::string stdout_path;
   // Opens of names containing this text fail with open_error.
@@ -29,8 +31,8 @@ class FaultPlatform : public Platform {
   ~FaultPlatform() override;
 
   std::string CommandLine() override { return command_line; }
-  std::string ModulePath() override { return "/opt/tools/quorvex"; }
-  char LocaleDecimalPoint() override { return '.'; }
+  std::string ModulePath() override { return module_path; }
+  char LocaleDecimalPoint() override { return decimal_point; }
   OsHandle StdHandle(StdStream stream) override;
   FileKind KindOf(OsHandle handle) override { return NativePlatform().KindOf(handle); }
   OsResult Open(const FileName& name, FileAccess access, unsigned share,

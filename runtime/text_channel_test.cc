@@ -1,0 +1,200 @@
+#include "runtime/text_channel.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "runtime/exceptions.h"
+#include "tests/fault_platform.h"
+#include "tests/test_support.h"
+
+namespace quorvex {
+namespace {
+
+using testing::ReadFileBytes;
+using testing::ScratchDir;
+using testing::WriteFileBytes;
+
+// The I/O error number a CheckIo raises now, 0 when none, and the message with it.
+struct Checked {
+  int32_t number = 0;
+  std::string message;
+};
+
+Checked RunCheckIo() {
+  try {
+    CheckIo();
+  } catch (const EInOutError& error) {
+    return {error.errorCode, error.Message()};
+  }
+  return {};
+}
+
+// Every line of the file as the conversion run reads it.
+std::vector<std::string> ReadLines(const std::string& path, size_t maximum = SIZE_MAX) {
+  TextChannel channel;
+  channel.BindName(FileName(path));
+  channel.OpenForReading();
+  std::vector<std::string> lines;
+  while (!channel.AtEnd()) {
+    std::string line;
+    channel.ReadLinePart(line, maximum);
+    channel.SkipLine();
+    lines.push_back(line);
+  }
+  channel.CloseChannel();
+  EXPECT_EQ(RunCheckIo().number, 0);
+  return lines;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(TextChannel, LineEnds) {
+  ScratchDir folder;
+  const std::string path = (folder / "t").string();
+  WriteFileBytes(path, "a\r\nb\rc\nd\n\re");
+  EXPECT_EQ(ReadLines(path), (Lines{"a", "b", "c", "d", "", "e"}));
+  WriteFileBytes(path, "");
+  EXPECT_EQ(ReadLines(path), Lines{});
+  WriteFileBytes(path, "x\r\n\x1Ay\r\nz\r\n");
+  EXPECT_EQ(ReadLines(path), Lines{"x"}) << "nothing after Ctrl-Z is read";
+  WriteFileBytes(path,
+                 "\x1A"
+                 "abc");
+  EXPECT_EQ(ReadLines(path), Lines{});
+}
+
+TEST(TextChannel, LinePartsAndLongLines) {
+  ScratchDir folder;
+  const std::string path = (folder / "t").string();
+  const std::string long_line(300, 'x');
+  WriteFileBytes(path, long_line + "\r\nnext");
+  EXPECT_EQ(ReadLines(path, 255), (Lines{long_line.substr(0, 255), "next"}));
+  EXPECT_EQ(ReadLines(path), (Lines{long_line, "next"}));
+  EXPECT_EQ(ReadLines(path, 0), (Lines{"", ""}));
+}
+
+TEST(TextChannel, WritesLinesWithCrLfAndIntegers) {
+  ScratchDir folder;
+  const std::string path = (folder / "t").string();
+  WriteFileBytes(path, "old content that must go");
+  TextChannel channel;
+  channel.BindName(FileName(path));
+  channel.OpenForWriting();
+  channel.WriteText(std::string(200, 'y'));
+  channel.WriteLineEnd();
+  channel.WriteInteger(-42, 0);
+  channel.WriteInteger(7, 70);
+  channel.WriteLineEnd();
+  channel.CloseChannel();
+  EXPECT_EQ(RunCheckIo().number, 0);
+  EXPECT_EQ(ReadFileBytes(path),
+            std::string(200, 'y') + "\r\n-42" + std::string(69, ' ') + "7\r\n");
+}
+
+TEST(TextChannel, OpenFailures) {
+  ScratchDir folder;
+  TextChannel channel;
+  channel.BindName(FileName((folder / "missing").string()));
+  channel.OpenForReading();
+  Checked missing = RunCheckIo();
+  EXPECT_EQ(missing.number, 2);
+  EXPECT_EQ(missing.message, "File not found");
+  EXPECT_EQ(channel.State(), ChannelState::kClosed);
+
+  channel.BindName(FileName((folder / "no" / "file").string()));
+  channel.OpenForReading();
+  EXPECT_EQ(RunCheckIo().message, "Invalid filename");
+
+  TextChannel unbound;
+  unbound.OpenForWriting();
+  EXPECT_EQ(RunCheckIo().message, "I/O error 102");
+}
+
+TEST(TextChannel, OperationsInTheWrongState) {
+  ScratchDir folder;
+  const std::string path = (folder / "t").string();
+  WriteFileBytes(path, "line\r\n");
+  TextChannel channel;
+  channel.BindName(FileName(path));
+  channel.OpenForReading();
+  channel.WriteText("x");
+  EXPECT_EQ(RunCheckIo().message, "I/O error 105");
+  channel.CloseChannel();
+  channel.CloseChannel();
+  EXPECT_EQ(RunCheckIo().message, "I/O error 103");
+  channel.WriteText("x");
+  channel.WriteLineEnd();
+  EXPECT_EQ(RunCheckIo().number, 103) << "the line-flush step replaces the write's 105";
+  channel.OpenForWriting();
+  EXPECT_TRUE(channel.AtEnd());
+  EXPECT_EQ(RunCheckIo().message, "I/O error 104");
+  channel.CloseChannel();
+}
+
+TEST(TextChannel, ReopeningTruncatesAndNamesAreNotCut) {
+  ScratchDir folder;
+  const std::string path = (folder / std::string(250, 'n')).string();
+  ASSERT_GT(path.size(), 259u);
+  TextChannel channel;
+  channel.BindName(FileName(path));
+  channel.OpenForWriting();
+  channel.WriteText("first");
+  channel.WriteLineEnd();
+  channel.OpenForReading();
+  std::string line;
+  channel.ReadLinePart(line, SIZE_MAX);
+  EXPECT_EQ(line, "first");
+  channel.OpenForWriting();
+  channel.CloseChannel();
+  EXPECT_EQ(RunCheckIo().number, 0);
+  EXPECT_EQ(ReadFileBytes(path), "");
+}
+
+// Writes 300 bytes as lines of 10 to a file whose disk takes 200 bytes.
+Checked WriteToFullDisk(uint32_t write_error) {
+  ScratchDir folder;
+  testing::FaultPlatform platform;
+  platform.write_budget = 200;
+  platform.write_error = write_error;
+  ScopedPlatform scoped(platform);
+  TextChannel channel;
+  channel.BindName(FileName((folder / "t").string()));
+  channel.OpenForWriting();
+  Checked first_failure;
+  for (int line = 0; line < 30 && first_failure.number == 0; ++line) {
+    channel.WriteText("12345678");
+    channel.WriteLineEnd();
+    first_failure = RunCheckIo();
+  }
+  if (first_failure.number == 0) {
+    channel.CloseChannel();
+    first_failure = RunCheckIo();
+  }
+  return first_failure;
+}
+
+TEST(TextChannel, FullDiskIsReported) {
+  EXPECT_EQ(WriteToFullDisk(112).message, "I/O error 112");
+  Checked short_write = WriteToFullDisk(0);
+  EXPECT_EQ(short_write.number, 101);
+  EXPECT_EQ(short_write.message, "Disk full");
+}
+
+TEST(TextChannel, RefusedOpenIsReported) {
+  ScratchDir folder;
+  testing::FaultPlatform platform;
+  platform.refuse_open_of = "locked";
+  ScopedPlatform scoped(platform);
+  TextChannel channel;
+  channel.BindName(FileName((folder / "locked").string()));
+  channel.OpenForWriting();
+  EXPECT_EQ(RunCheckIo().message, "File access denied");
+  platform.open_error = 32;
+  channel.OpenForReading();
+  EXPECT_EQ(RunCheckIo().message, "I/O error 32");
+}
+
+}  // namespace
+}  // namespace quorvex
