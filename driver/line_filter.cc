@@ -9,6 +9,7 @@ constexpr std::string_view kHeaderWord = "object ";
 constexpr std::string_view kHeaderColon = ": ";
 constexpr std::string_view kValueSeparator = " = ";
 constexpr std::string_view kScaledTrue = "Scaled = True";
+constexpr std::string_view kTrue = "True";
 
 bool StartsWith(std::string_view text, std::string_view start) {
   return text.substr(0, start.size()) == start;
@@ -78,12 +79,8 @@ FilterDecision LineFilter::Filter(const std::string& line) {
     return FilterDecision();
   }
   if (MatchesAddition(trimmed)) return Drop(trimmed);
-  if (!EndsWith(trimmed, kScaledTrue)) return FilterDecision();
-  FilterDecision decision;
-  decision.action = FilterAction::kRewrite;
-  decision.line = line.substr(0, line.size() - 4) + "False";
-  decision.report = "  Added: " + current_class_prefix_ + "Scaled = False";
-  return decision;
+  if (EndsWith(trimmed, kScaledTrue)) return RewriteScaled(line);
+  return FilterDecision();
 }
 
 void LineFilter::SetClassPrefix(std::string_view class_text) {
@@ -104,6 +101,15 @@ FilterDecision LineFilter::Drop(std::string_view trimmed) {
   FilterDecision decision = DropDecision();
   decision.report = "Skipped: " + current_class_prefix_;
   decision.report->append(trimmed);
+  return decision;
+}
+
+// The line ends with "True", its value; it becomes "False".
+FilterDecision LineFilter::RewriteScaled(std::string_view line) const {
+  FilterDecision decision;
+  decision.action = FilterAction::kRewrite;
+  decision.line.assign(line.substr(0, line.size() - kTrue.size())).append("False");
+  decision.report = "  Added: " + current_class_prefix_ + "Scaled = False";
   return decision;
 }
 

@@ -54,6 +54,7 @@ class LineFilter {
   void SetClassPrefix(std::string_view class_text);
   bool MatchesAddition(std::string_view trimmed) const;
   FilterDecision Drop(std::string_view trimmed);
+  FilterDecision RewriteScaled(std::string_view line) const;
   FilterDecision DropContinuation(std::string_view line);
 
   const AdditionSearch& search_ = AdditionSearch::ForTable();
