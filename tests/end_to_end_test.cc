@@ -40,6 +40,17 @@ TEST(EndToEnd, NoArgumentShowsUsage) {
   EXPECT_EQ(RunTool({""}, folder.path()).out, run.out) << "an empty argument is not counted";
 }
 
+TEST(EndToEnd, ArgumentsAreCountedAsOnTheCommandLine) {
+  ScratchDir folder;
+  std::string listing = RunTool({"/?"}, folder.path()).out;
+  EXPECT_EQ(RunTool({"", "/?"}, folder.path()).out, listing) << "an empty first argument";
+  std::string usage = RunTool({}, folder.path()).out;
+  EXPECT_EQ(RunTool({"\""}, folder.path()).out, usage) << "a lone double quote";
+  WriteFileBytes(folder / "my form.txt", "object A: TA\r\nend\r\n");
+  EXPECT_EQ(RunTool({"my form.txt"}, folder.path()).exit_code, 0);
+  EXPECT_TRUE(fs::exists(folder / "MY FORM.BAK"));
+}
+
 TEST(EndToEnd, ComponentListing) {
   ScratchDir folder;
   for (const char* switch_text : {"/?", "?", "-?", "x?y"}) {
