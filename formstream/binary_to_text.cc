@@ -7,12 +7,12 @@
 
 namespace quorvex {
 
-void ResourceFormToText(TStream &input, TStream &output) {
+void ResourceFormToText(TStream& input, TStream& output) {
   ReadFormResourceHeader(input);
   BinaryFormToText(input, output);
 }
 
-void BinaryFormToText(TStream &input, TStream &output) {
+void BinaryFormToText(TStream& input, TStream& output) {
   TReader reader(input, kFilerBufferSize);
   {
     ScopedDecimalPoint point('.');
@@ -26,4 +26,4 @@ void BinaryFormToText(TStream &input, TStream &output) {
   reader.Release();
 }
 
-} // namespace quorvex
+}  // namespace quorvex

@@ -60,7 +60,9 @@ void UpperCaseUpToZero(unsigned char* name, int32_t length) {
 void ReadFormResourceHeader(TStream& input) {
   unsigned char header[kReadWindow + 1] = {};
   int32_t count = input.ReadSome(header, kReadWindow);
-  if (header[0] != kTypeMarker || header[1] != kDataResourceType || header[2] != 0) {
+  // The type must have been read, not supplied by the zeros of the buffer.
+  if (count < kNameOffset || header[0] != kTypeMarker || header[1] != kDataResourceType ||
+      header[2] != 0) {
     Raise<EInvalidImage>(kMsgInvalidImage);
   }
   auto name_length = int32_t(std::strlen(reinterpret_cast<const char*>(header + kNameOffset)));

@@ -12,11 +12,14 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr int32_t kBinaryBytesPerLine = 32;
-constexpr std::string_view kSpaces = "                                         "
-                                     "                                       ";
+constexpr std::string_view kSpaces =
+    "                                         "
+    "                                       ";
 
 // The routing of a value tag: its low seven bits.
-uint8_t Route(uint8_t tag) { return tag & 0x7F; }
+uint8_t Route(uint8_t tag) {
+  return tag & 0x7F;
+}
 
 bool IsUndefinedRoute(uint8_t tag) {
   return Route(tag) == tagEnd || Route(tag) > kLastValueTag;
@@ -26,17 +29,15 @@ bool IsIntegerTag(uint8_t tag) {
   return tag == tagInt8 || tag == tagInt16 || tag == tagInt32;
 }
 
-} // namespace
+}  // namespace
 
 void TextEmitter::EmitObject() {
   int32_t depth = depth_;
   EmitObjectHeader();
   SetDepth(depth + 1);
-  while (!reader_.AtListEnd())
-    EmitProperty();
+  while (!reader_.AtListEnd()) EmitProperty();
   reader_.ExpectTag(tagEnd);
-  while (!reader_.AtListEnd())
-    EmitObject();
+  while (!reader_.AtListEnd()) EmitObject();
   reader_.ExpectTag(tagEnd);
   SetDepth(depth);
   EmitIndent();
@@ -73,34 +74,34 @@ void TextEmitter::EmitProperty() {
 
 void TextEmitter::EmitValue() {
   switch (Route(reader_.PeekTag())) {
-  case tagList:
-    return EmitList();
-  case tagInt8:
-  case tagInt16:
-  case tagInt32:
-    return EmitInteger(reader_.GetInteger());
-  case tagExtended:
-    return Put(FormatExtended(reader_.GetExtended()));
-  case tagString:
-  case tagLongString:
-    scratch_.clear();
-    AppendQuoted(scratch_, reader_.GetStringValue());
-    return Put(scratch_);
-  case tagIdent:
-  case tagFalse:
-  case tagTrue:
-  case tagNil:
-    return Put(reader_.GetIdentifier());
-  case tagBinary:
-    return EmitBinary();
-  case tagSet:
-    return EmitSet();
-  case tagCollection:
-    return EmitCollection();
-  default:
-    // An undefined tag gives no text and stays unread: what follows is read
-    // from it.
-    return;
+    case tagList:
+      return EmitList();
+    case tagInt8:
+    case tagInt16:
+    case tagInt32:
+      return EmitInteger(reader_.GetInteger());
+    case tagExtended:
+      return Put(FormatExtended(reader_.GetExtended()));
+    case tagString:
+    case tagLongString:
+      scratch_.clear();
+      AppendQuoted(scratch_, reader_.GetStringValue());
+      return Put(scratch_);
+    case tagIdent:
+    case tagFalse:
+    case tagTrue:
+    case tagNil:
+      return Put(reader_.GetIdentifier());
+    case tagBinary:
+      return EmitBinary();
+    case tagSet:
+      return EmitSet();
+    case tagCollection:
+      return EmitCollection();
+    default:
+      // An undefined tag gives no text and stays unread: what follows is read
+      // from it.
+      return;
   }
 }
 
@@ -112,8 +113,7 @@ void TextEmitter::EmitList() {
   while (!reader_.AtListEnd()) {
     // An element that gives no text and is not consumed would repeat without
     // end.
-    if (IsUndefinedRoute(reader_.PeekTag()))
-      Raise<EReadError>(kMsgInvalidPropertyValue);
+    if (IsUndefinedRoute(reader_.PeekTag())) Raise<EReadError>(kMsgInvalidPropertyValue);
     EmitLineBreak();
     EmitValue();
   }
@@ -126,10 +126,8 @@ void TextEmitter::EmitSet() {
   reader_.GetTag();
   Put("[");
   bool first = true;
-  for (std::string member = reader_.GetName(); !member.empty();
-       member = reader_.GetName()) {
-    if (!first)
-      Put(", ");
+  for (std::string member = reader_.GetName(); !member.empty(); member = reader_.GetName()) {
+    if (!first) Put(", ");
     Put(member);
     first = false;
   }
@@ -141,8 +139,7 @@ void TextEmitter::EmitCollection() {
   reader_.GetTag();
   Put("<");
   SetDepth(depth + 1);
-  while (!reader_.AtListEnd())
-    EmitCollectionItem();
+  while (!reader_.AtListEnd()) EmitCollectionItem();
   reader_.ExpectTag(tagEnd);
   SetDepth(depth);
   Put(">");
@@ -160,8 +157,7 @@ void TextEmitter::EmitCollectionItem() {
   Put(kLineEnd);
   reader_.ExpectTag(tagList);
   SetDepth(depth + 1);
-  while (!reader_.AtListEnd())
-    EmitProperty();
+  while (!reader_.AtListEnd()) EmitProperty();
   reader_.ExpectTag(tagEnd);
   SetDepth(depth);
   EmitIndent();
@@ -175,15 +171,13 @@ void TextEmitter::EmitBinary() {
   SetDepth(depth + 1);
   unsigned char length_bytes[4];
   reader_.GetBytes(length_bytes, 4);
-  int32_t count = int32_t(
-      uint32_t(length_bytes[0]) | uint32_t(length_bytes[1]) << 8 |
-      uint32_t(length_bytes[2]) << 16 | uint32_t(length_bytes[3]) << 24);
+  int32_t count = int32_t(uint32_t(length_bytes[0]) | uint32_t(length_bytes[1]) << 8 |
+                          uint32_t(length_bytes[2]) << 16 | uint32_t(length_bytes[3]) << 24);
   bool own_lines = count >= kBinaryBytesPerLine;
   unsigned char bytes[kBinaryBytesPerLine];
   char digits[2 * kBinaryBytesPerLine];
   while (count > 0) {
-    if (own_lines)
-      EmitLineBreak();
+    if (own_lines) EmitLineBreak();
     int32_t k = count < kBinaryBytesPerLine ? count : kBinaryBytesPerLine;
     reader_.GetBytes(bytes, k);
     BytesToHex(bytes, digits, k);
@@ -202,8 +196,7 @@ void TextEmitter::EmitInteger(int32_t value) {
 
 void TextEmitter::EmitIndent() {
   for (int32_t remaining = 2 * depth_; remaining > 0;) {
-    int32_t n = remaining < int32_t(kSpaces.size()) ? remaining
-                                                    : int32_t(kSpaces.size());
+    int32_t n = remaining < int32_t(kSpaces.size()) ? remaining : int32_t(kSpaces.size());
     writer_.PutBytes(kSpaces.data(), n);
     remaining -= n;
   }
@@ -215,9 +208,8 @@ void TextEmitter::EmitLineBreak() {
 }
 
 void TextEmitter::SetDepth(int32_t depth) {
-  if (depth > kMaxNestingDepth)
-    Raise<EReadError>(kMsgNestingTooDeep);
+  if (depth > kMaxNestingDepth) Raise<EReadError>(kMsgNestingTooDeep);
   depth_ = depth;
 }
 
-} // namespace quorvex
+}  // namespace quorvex

@@ -1,0 +1,224 @@
+#include "formstream/filer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "runtime/exceptions.h"
+#include "tests/form_bytes.h"
+#include "tests/test_streams.h"
+
+namespace quorvex {
+namespace {
+
+using namespace quorvex::testing;
+using namespace std::string_literals;
+
+template <class F>
+std::string ReadFailure(F&& action) {
+  try {
+    action();
+  } catch (const EReadError& failure) {
+    return failure.Message();
+  }
+  return "<no EReadError>";
+}
+
+struct FilledStream : TMemoryStream {
+  explicit FilledStream(const std::string& bytes) { Fill(*this, bytes); }
+};
+
+// A reader over bytes held in a memory stream; the buffer size is chosen by the test.
+struct ReaderOver {
+  explicit ReaderOver(const std::string& bytes, int32_t buffer_size = kFilerBufferSize)
+      : stream(bytes), reader(stream, buffer_size) {}
+  FilledStream stream;
+  TReader reader;
+};
+
+TEST(ReaderBytesTest, GetBytesRefillsAcrossBufferBoundaries) {
+  ReaderOver over("0123456789", 3);
+  char bytes[8] = {};
+  over.reader.GetBytes(bytes, 7);
+  EXPECT_EQ(std::string(bytes, 7), "0123456");
+  EXPECT_EQ(over.reader.PeekTag(), '7');
+  EXPECT_EQ(over.reader.GetTag(), '7');
+  over.reader.GetBytes(bytes, 2);
+  EXPECT_EQ(ReadFailure([&] { over.reader.GetTag(); }), "Stream read error");
+}
+
+TEST(ReaderBytesTest, PeekDoesNotConsumeAndAtListEndLooksForZero) {
+  ReaderOver over(std::string("\0\x05", 2));
+  EXPECT_TRUE(over.reader.AtListEnd());
+  EXPECT_TRUE(over.reader.AtListEnd());
+  over.reader.ExpectTag(tagEnd);
+  EXPECT_FALSE(over.reader.AtListEnd());
+  EXPECT_EQ(ReadFailure([&] { over.reader.ExpectTag(tagList); }), "Invalid property value");
+}
+
+TEST(ReaderBytesTest, ReleaseGivesBackTheBytesReadAhead) {
+  std::string bytes(10000, 'x');
+  {
+    ReaderOver over(bytes);
+    char five[5];
+    over.reader.GetBytes(five, 5);
+    EXPECT_EQ(over.stream.CurrentOffset(), 4096);
+    over.reader.Release();
+    EXPECT_EQ(over.stream.CurrentOffset(), 5);
+  }
+  // Without an explicit release the destructor gives them back.
+  TMemoryStream stream;
+  Fill(stream, bytes);
+  {
+    TReader reader(stream, kFilerBufferSize);
+    char some[4100];
+    reader.GetBytes(some, 4100);
+  }
+  EXPECT_EQ(stream.CurrentOffset(), 4100);
+}
+
+TEST(ReaderValuesTest, SignatureAndPrefix) {
+  EXPECT_EQ(ReadFailure([] { ReaderOver("TPF1").reader.CheckFormSignature(); }),
+            "Invalid stream format");
+  EXPECT_EQ(ReadFailure([] { ReaderOver("TPF").reader.CheckFormSignature(); }),
+            "Stream read error");
+  ReaderOver("TPF0").reader.CheckFormSignature();
+
+  ReaderOver inherited_at_5(
+      "\xF3\x02\x05"
+      "A");
+  ObjectPrefix prefix = inherited_at_5.reader.GetPrefix();
+  EXPECT_EQ(prefix.flags, flagInherited | flagChildPosition);
+  EXPECT_EQ(prefix.child_position, 5);
+  EXPECT_EQ(inherited_at_5.reader.GetTag(), 'A');
+
+  ReaderOver other_bits(
+      "\xFC"
+      "A");
+  prefix = other_bits.reader.GetPrefix();
+  EXPECT_EQ(prefix.flags, 12);
+  EXPECT_EQ(other_bits.reader.GetTag(), 'A');
+
+  ReaderOver large_position("\xF2" + Int32Value(70000));
+  EXPECT_EQ(large_position.reader.GetPrefix().child_position, 70000);
+
+  ReaderOver none("\xEF");
+  EXPECT_EQ(none.reader.GetPrefix().flags, 0);
+  EXPECT_EQ(none.reader.GetTag(), 0xEF);
+}
+
+TEST(ReaderValuesTest, NamesAreShortStrings) {
+  ReaderOver over(ShortString("Caption") + ShortString("") + ShortString(std::string(255, 'n')));
+  EXPECT_EQ(over.reader.GetName(), "Caption");
+  EXPECT_EQ(over.reader.GetName(), "");
+  EXPECT_EQ(over.reader.GetName(), std::string(255, 'n'));
+}
+
+TEST(ReaderValuesTest, IntegersOfEveryWidthAndNothingElse) {
+  ReaderOver over(Int8Value(-128) + Int16Value(-32768) + Int32Value(INT32_MIN) + Int8Value(127) +
+                  Int16Value(300));
+  EXPECT_EQ(over.reader.GetInteger(), -128);
+  EXPECT_EQ(over.reader.GetInteger(), -32768);
+  EXPECT_EQ(over.reader.GetInteger(), INT32_MIN);
+  EXPECT_EQ(over.reader.GetInteger(), 127);
+  EXPECT_EQ(over.reader.GetInteger(), 300);
+  for (std::string bad : {"\x05", "\x82\x01", "\x01"}) {
+    EXPECT_EQ(ReadFailure([&] { ReaderOver(bad).reader.GetInteger(); }), "Invalid property value");
+  }
+}
+
+TEST(ReaderValuesTest, FloatingPointAcceptsIntegersExactly) {
+  ReaderOver over(Int8Value(7) + Int32Value(-100000) +
+                  std::string("\x05\x00\x00\x00\x00\x00\x00\x00\xC0\xFF\x3F", 11));
+  EXPECT_EQ(over.reader.GetExtended(), ExtendedFromInt(7));
+  EXPECT_EQ(over.reader.GetExtended(), ExtendedFromInt(-100000));
+  Extended one_and_a_half = over.reader.GetExtended();
+  EXPECT_EQ(one_and_a_half.significand, 0xC000000000000000u);
+  EXPECT_EQ(one_and_a_half.sign_exponent, 0x3FFF);
+  EXPECT_EQ(ReadFailure([] { ReaderOver("\x85").reader.GetExtended(); }), "Invalid property value");
+  EXPECT_EQ(ReadFailure([] { ReaderOver("\x06\x00"s).reader.GetExtended(); }),
+            "Invalid property value");
+}
+
+TEST(ReaderValuesTest, StringsShortAndLong) {
+  std::string long_text(256, 'L');
+  ReaderOver over(StringValue("") + StringValue("abc") + LongStringValue("") +
+                  LongStringValue(long_text));
+  EXPECT_EQ(over.reader.GetStringValue(), "");
+  EXPECT_EQ(over.reader.GetStringValue(), "abc");
+  EXPECT_EQ(over.reader.GetStringValue(), "");
+  EXPECT_EQ(over.reader.GetStringValue(), long_text);
+  EXPECT_EQ(ReadFailure([] {
+              ReaderOver(
+                  "\x86\x01"
+                  "a")
+                  .reader.GetStringValue();
+            }),
+            "Invalid property value");
+  EXPECT_EQ(ReadFailure([] { ReaderOver(IdentValue("a")).reader.GetStringValue(); }),
+            "Invalid property value");
+}
+
+TEST(ReaderValuesTest, LongStringLengthsThatCannotHold) {
+  EXPECT_EQ(ReadFailure([] { ReaderOver("\x0C" + LittleEndian32(-1)).reader.GetStringValue(); }),
+            "Invalid property value");
+  EXPECT_EQ(
+      ReadFailure([] { ReaderOver("\x0C" + LittleEndian32(INT32_MIN)).reader.GetStringValue(); }),
+      "Invalid property value");
+  // A length far beyond the stream ends with a read error, not a block of that size.
+  EXPECT_EQ(ReadFailure([] {
+              ReaderOver("\x0C" + LittleEndian32(INT32_MAX) + "abc").reader.GetStringValue();
+            }),
+            "Stream read error");
+}
+
+TEST(ReaderValuesTest, Identifiers) {
+  ReaderOver over(IdentValue("alClient") + "\x08\x09\x0D" + IdentValue(""));
+  EXPECT_EQ(over.reader.GetIdentifier(), "alClient");
+  EXPECT_EQ(over.reader.GetIdentifier(), "False");
+  EXPECT_EQ(over.reader.GetIdentifier(), "True");
+  EXPECT_EQ(over.reader.GetIdentifier(), "nil");
+  EXPECT_EQ(over.reader.GetIdentifier(), "");
+  for (std::string bad : {"\x06\x00"s, "\x87\x00"s, "\x89"s, "\x0F"s}) {
+    EXPECT_EQ(ReadFailure([&] { ReaderOver(bad).reader.GetIdentifier(); }),
+              "Invalid property value");
+  }
+}
+
+TEST(WriterBytesTest, AFullBufferIsWrittenOutByTheNextPutOrTheRelease) {
+  RecordingStream stream;
+  TWriter writer(stream, 4);
+  writer.PutBytes("abcd", 4);
+  EXPECT_TRUE(stream.writes.empty());
+  writer.PutBytes("efghij", 6);
+  EXPECT_EQ(stream.writes, (std::vector<int32_t>{4, 4}));
+  writer.Release();
+  EXPECT_EQ(stream.writes, (std::vector<int32_t>{4, 4, 2}));
+  EXPECT_EQ(ContentOf(stream), "abcdefghij");
+}
+
+TEST(WriterBytesTest, AStreamThatTakesFewerBytesIsAWriteError) {
+  RecordingStream stream;
+  stream.limit = 3;
+  TWriter writer(stream, 4);
+  writer.PutBytes("abcd", 4);
+  try {
+    writer.PutBytes("e", 1);
+    FAIL();
+  } catch (const EWriteError& failure) {
+    EXPECT_EQ(failure.Message(), "Stream write error");
+  }
+}
+
+TEST(WriterBytesTest, DestructionWritesOutWhatIsWaitingAndSwallowsAFailure) {
+  RecordingStream stream;
+  { TWriter(stream, 16).PutBytes("abc", 3); }
+  EXPECT_EQ(ContentOf(stream), "abc");
+  RecordingStream refusing;
+  refusing.limit = 0;
+  { TWriter(refusing, 16).PutBytes("abc", 3); }
+  EXPECT_EQ(refusing.writes, (std::vector<int32_t>{3}));
+}
+
+}  // namespace
+}  // namespace quorvex
