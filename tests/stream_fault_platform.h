@@ -2,14 +2,17 @@
 #define QUORVEX_TESTS_STREAM_FAULT_PLATFORM_H_
 
 #include <algorithm>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "runtime/platform.h"
 
 namespace quorvex::testing {
 
 // The native platform with faults injected on request: opens of one name refused, writes cut
-// short or refused (a full disk), reads and seeks refused. It also records the last open.
+// short or refused (a full disk), reads and seeks refused. It also records the last open and
+// the names of the files in the order they are closed.
 class StreamFaultPlatform : public Platform {
  public:
   std::string CommandLine() override { return native_.CommandLine(); }
@@ -24,7 +27,9 @@ class StreamFaultPlatform : public Platform {
     last_share = share;
     last_disposition = disposition;
     if (name.name == refuse_open_of) return {-1, open_error};
-    return native_.Open(name, access, share, disposition);
+    OsResult opened = native_.Open(name, access, share, disposition);
+    if (opened.error == 0) opened_names[OsHandle(opened.value)] = name.name;
+    return opened;
   }
 
   OsResult Read(OsHandle handle, void* buffer, int32_t count) override {
@@ -49,6 +54,7 @@ class StreamFaultPlatform : public Platform {
 
   uint32_t Close(OsHandle handle) override {
     ++closes;
+    closed_names.push_back(opened_names[handle]);
     return native_.Close(handle);
   }
 
@@ -59,6 +65,8 @@ class StreamFaultPlatform : public Platform {
   int64_t write_allowance = INT64_MAX;
   uint32_t write_error = 112;  // disk full
   int closes = 0;
+  std::map<OsHandle, std::string> opened_names;
+  std::vector<std::string> closed_names;  // in the order of closing
 
   FileAccess last_access = FileAccess::kRead;
   unsigned last_share = 0;
