@@ -11,13 +11,15 @@
 #include <string>
 
 #include "runtime/extended_arith.h"
+#include "runtime/power_tables.h"
 
 namespace quorvex::x87 {
 namespace {
 
 // Value pairs compared; each pair also feeds both of its values to the unary operations.
-constexpr int kPairs = 300000;
+constexpr int kPairs = 450000;
 constexpr int kIntegers = 100000;
+constexpr int kScalings = 200000;
 constexpr int kReportedMismatches = 10;
 
 class Mismatches {
@@ -81,6 +83,25 @@ TEST(ExtendedReferenceTest, OperationsMatchTheProcessorBitForBit) {
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
   RecordProperty("values", 2 * kPairs + kIntegers);
   std::printf("%d values in %.2f s\n", 2 * kPairs + kIntegers, elapsed.count());
+}
+
+TEST(ExtendedReferenceTest, ScaleByTenMatchesTheTableStepsInLongDouble) {
+  ASSERT_TRUE(RunsAtFullPrecision());
+  ValueSource source(20240612);
+  Mismatches mismatches;
+  int overflow_mismatches = 0;
+  for (int i = 0; i < kScalings; ++i) {
+    const Extended x = source.Any();
+    const int32_t n = source.Below(2 * kScaleLimit + 201) - kScaleLimit - 100;
+    FloatFlags flags;
+    bool overflow = false;
+    const Extended ours = ScaleByTen(x, n, flags);
+    mismatches.Check("ScaleByTen", x, ExtendedFromInt(n), ours,
+                     FromLong(ReplayScale(ToLong(x), n, overflow)));
+    if (flags.overflow != overflow) ++overflow_mismatches;
+  }
+  EXPECT_EQ(mismatches.count(), 0);
+  EXPECT_EQ(overflow_mismatches, 0);
 }
 
 }  // namespace

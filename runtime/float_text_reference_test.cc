@@ -17,8 +17,8 @@
 namespace quorvex::x87 {
 namespace {
 
-constexpr int kValues = 450000;
-constexpr int kTexts = 300000;
+constexpr int kValues = 600000;
+constexpr int kTexts = 400000;
 constexpr int kReportedMismatches = 10;
 
 // The value source's values plus those where the digit conversion is delicate.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <regex>
 #include <string>
 
 #include "runtime/decimal_point.h"
@@ -114,6 +115,49 @@ TEST(FormatExtendedTest, TheLowestValuesOfSomeBinaryRangesKeepFifteenSignificant
   const DigitRecord record = ExtendedToDigits(Raw(0x8000000000000000, 0x3FFF - 681), 18, 9999);
   EXPECT_EQ(record.exponent, -205);
   EXPECT_STREQ(record.digits, "996719495109756754");
+}
+
+// Every sign and exponent word with significands that probe each branch: the text is a
+// well-formed number of at most 15 significant digits that reads back to the same text, or
+// INF or NAN, or EInvalidOp for exactly the encodings whose integer bit is missing.
+TEST(FormatExtendedTest, EveryTenBytePatternGivesTextOrInvalidOp) {
+  const std::regex shape(
+      "-?([1-9](\\.[0-9]*[1-9])?E-?[1-9][0-9]*|(0|[1-9][0-9]*)(\\.[0-9]*[1-9])?)|INF|NAN");
+  const uint64_t significands[] = {0,
+                                   1,
+                                   0x4000000000000000,
+                                   0x7FFFFFFFFFFFFFFF,
+                                   0x8000000000000000,
+                                   0x8000000000000001,
+                                   0x8000FFFFFFFFFFFF,
+                                   0xC000000000000000,
+                                   0xFFFFFFFFFFFFFFFF,
+                                   0x9E3779B97F4A7C15};
+  for (uint32_t word = 0; word <= 0xFFFF; ++word) {
+    const int biased = int(word & 0x7FFF);
+    for (uint64_t significand : significands) {
+      const Extended value{significand, uint16_t(word)};
+      const bool unsupported = biased != 0 && biased != 0x7FFF && significand >> 63 == 0;
+      std::string text;
+      try {
+        text = FormatExtended(value);
+      } catch (const EInvalidOp&) {
+        EXPECT_TRUE(unsupported) << word << " " << significand;
+        continue;
+      }
+      ASSERT_FALSE(unsupported) << word << " " << significand;
+      if (significand == 0x9E3779B97F4A7C15) {
+        ASSERT_TRUE(std::regex_match(text, shape)) << text;
+      }
+      if (biased == 0 || biased == 0x7FFF) continue;
+      Extended back;
+      ASSERT_TRUE(TextToExtended(text, back)) << text;
+      // Text within rounding of the smallest normal value can read back as a denormal, which
+      // is written as 0.
+      if (ExtendedBiasedExponent(back) == 0) continue;
+      ASSERT_EQ(FormatExtended(back), text);
+    }
+  }
 }
 
 TEST(FormatExtendedTest, UsesDecimalPoint) {
