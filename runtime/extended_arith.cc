@@ -161,14 +161,13 @@ int64_t ExtendedToInt64(Extended value, FloatFlags& flags) {
   const UnpackedExtended x = UnpackExtended(rounded);
   const int32_t fraction_bits = kExtendedBias + 63 - x.exponent;
   if (fraction_bits <= 0) {
-    if (x.negative && fraction_bits == 0 && x.significand == kExtendedIntegerBit) {
-      return kIndefinite;
-    }
-    flags.invalid = true;
+    // Only -2^63 fits; it is the same bit pattern as the out-of-range answer.
+    const bool fits = x.negative && fraction_bits == 0 && x.significand == kExtendedIntegerBit;
+    if (!fits) flags.invalid = true;
     return kIndefinite;
   }
   const uint64_t magnitude = x.significand >> fraction_bits;
-  return x.negative ? int64_t(0 - magnitude) : int64_t(magnitude);
+  return x.negative ? -int64_t(magnitude) : int64_t(magnitude);
 }
 
 }  // namespace quorvex

@@ -27,7 +27,7 @@ int32_t EstimateDecimalExponent(Extended value) {
 // magnitude * 10^(18 - exponent), rounded to an integer.
 int64_t ScaledInteger(Extended magnitude, int32_t exponent) {
   FloatFlags flags;
-  return ExtendedToInt64(ScaleByTen(magnitude, kFullDigits - exponent, flags), flags);
+  return ExtendedToInt64(ScaleByTen(magnitude, kFullDigits - exponent), flags);
 }
 
 // The 18 decimal digits of value, most significant first.

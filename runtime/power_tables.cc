@@ -88,4 +88,9 @@ Extended ScaleByTen(Extended x, int32_t n, FloatFlags& flags) {
   return x;
 }
 
+Extended ScaleByTen(Extended x, int32_t n) {
+  FloatFlags flags;
+  return ScaleByTen(x, n, flags);
+}
+
 }  // namespace quorvex

@@ -22,6 +22,9 @@ constexpr int32_t kScaleLimit = 5120;
 // for n <= -kScaleLimit zero, whatever x is.
 Extended ScaleByTen(Extended x, int32_t n, FloatFlags& flags);
 
+// The same, for callers that do not look at the conditions.
+Extended ScaleByTen(Extended x, int32_t n);
+
 }  // namespace quorvex
 
 #endif  // QUORVEX_RUNTIME_POWER_TABLES_H_
