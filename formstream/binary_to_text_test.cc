@@ -277,6 +277,12 @@ TEST(BinaryFormToTextTest, DecimalPointIsRestoredOnEveryWayOut) {
       "Stream read error");
   EXPECT_EQ(DecimalPoint, ',');
 
+  // An encoding without its integer bit is no number at all.
+  const std::string unnormal("\x05\0\0\0\0\0\0\0\0\xFF\x3F", 11);
+  EXPECT_EQ(FailureOf(Form(Object("", "T", "X", {Property("F", unnormal)}))).class_name,
+            "EInvalidOp");
+  EXPECT_EQ(DecimalPoint, ',');
+
   TMemoryStream input;
   Fill(input, Form(Object("", "T", "X", {})));
   RecordingStream output;
