@@ -1,7 +1,5 @@
 #include "driver/line_filter.h"
 
-#include <algorithm>
-
 namespace quorvex {
 namespace {
 
@@ -35,32 +33,34 @@ bool IsCloser(char c) {
   return c == ')' || c == '>' || c == '}';
 }
 
-// The change of bracket depth over text: each "(", "<" or "{" outside a string literal adds
-// one, each ")", ">" or "}" outside one takes one away. A string literal never spans a line
-// end in a text form, so each line starts outside one.
-int BracketBalance(std::string_view text) {
-  int balance = 0;
+// Follows the bracket depth through text: each "(", "<" or "{" outside a string literal adds
+// one, each ")", ">" or "}" outside one takes one away. Returns true as soon as the depth comes
+// back to 0 or below: the value closes on this text. A string literal never spans a line end
+// in a text form, so each line starts outside one.
+bool ClosesWithin(std::string_view text, int& depth) {
   bool in_string = false;
   for (char c : text) {
     if (c == '\'') {
       in_string = !in_string;
     } else if (!in_string && IsOpener(c)) {
-      ++balance;
-    } else if (!in_string && IsCloser(c)) {
-      --balance;
+      ++depth;
+    } else if (!in_string && IsCloser(c) && --depth <= 0) {
+      return true;
     }
   }
-  return balance;
+  return false;
 }
 
-// The depth of brackets still open at the end of a dropped line: its value (the text after
-// the first " = ") counts only when it begins with a list, collection or binary block.
+// The depth of brackets still open after a dropped line: its value (the text after the first
+// " = ") counts only when it begins with a list, collection or binary block; 0 when the value
+// closes on the line itself.
 int OpenBracketsOfValue(std::string_view trimmed) {
   const size_t separator = trimmed.find(kValueSeparator);
   if (separator == std::string_view::npos) return 0;
   const std::string_view value = trimmed.substr(separator + kValueSeparator.size());
   if (value.empty() || !IsOpener(value.front())) return 0;
-  return std::max(0, BracketBalance(value));
+  int depth = 0;
+  return ClosesWithin(value, depth) ? 0 : depth;
 }
 
 FilterDecision DropDecision() {
@@ -114,7 +114,7 @@ FilterDecision LineFilter::RewriteScaled(std::string_view line) const {
 }
 
 FilterDecision LineFilter::DropContinuation(std::string_view line) {
-  open_brackets_ = std::max(0, open_brackets_ + BracketBalance(line));
+  if (ClosesWithin(line, open_brackets_)) open_brackets_ = 0;
   return DropDecision();
 }
 

@@ -216,6 +216,14 @@ TEST(LineFilterTest, ValueClosedOnTheDroppedLineDropsThatLineOnly) {
   EXPECT_EQ(FilterText({"Font.Charset = 1 = (", "Tag = 1"}).lines, Lines{"Tag = 1"});
 }
 
+TEST(LineFilterTest, DropEndsOnTheLineWhereTheDepthFirstComesBackToZero) {
+  EXPECT_EQ(FilterText({"object C: TCoolBar", "  Bands = <", "    item", "    end> <", "  Tag = 1"})
+                .lines,
+            (Lines{"object C: TCoolBar", "  Tag = 1"}));
+  EXPECT_EQ(FilterText({"object C: TCoolBar", "  Bands = <> <", "  Tag = 1"}).lines,
+            (Lines{"object C: TCoolBar", "  Tag = 1"}));
+}
+
 TEST(LineFilterTest, KeptValuesOverSeveralLinesAreKeptWhole) {
   const Lines text = {"object M: TMemo", "  Lines.Strings = (", "    'Font.Charset')", "  Tag = 1"};
   EXPECT_EQ(FilterText(text).lines, text);
