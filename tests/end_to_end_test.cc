@@ -229,6 +229,16 @@ TEST(EndToEnd, LostConsoleOutputFailsTheRun) {
   EXPECT_EQ(RunToolWithOutput({"/?"}, folder.path(), ""), 1) << "standard output closed";
 }
 
+TEST(EndToEnd, ClosedInputAndErrorHandlesAreNotTakenByFiles) {
+  ScratchDir folder;
+  WriteFileBytes(folder / "f.txt", "object A: TEdit\r\nImeMode = x\r\n");
+  ToolRun run = RunToolWithoutInputAndError({"f.txt"}, folder.path());
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.out, kBanner + "Skipped: TEdit.ImeMode = x\r\n");
+  EXPECT_EQ(ReadFileBytes(folder / "F.BAK"), "object A: TEdit\r\nImeMode = x\r\n");
+  EXPECT_EQ(ReadFileBytes(folder / "f.txt"), "object A: TEdit\r\n");
+}
+
 TEST(EndToEnd, ClosedStandardOutputNeverReachesAFile) {
   ScratchDir folder;
   WriteFileBytes(folder / "f.txt", "object A: TEdit\r\nImeMode = x\r\n");

@@ -46,13 +46,18 @@ namespace {
 
 // Runs the tool in folder with its standard output on output_fd (closed when it is -1);
 // returns the exit code.
-int RunWithStdout(const std::vector<std::string>& arguments, const fs::path& folder,
-                  int output_fd) {
+int RunWithStdout(const std::vector<std::string>& arguments, const fs::path& folder, int output_fd,
+                  bool close_input_and_error = false) {
   pid_t child = fork();
   if (child == 0) {
     if (chdir(folder.c_str()) != 0) _exit(127);
     int null_fd = open("/dev/null", O_RDONLY);
     dup2(null_fd, 0);
+    close(null_fd);
+    if (close_input_and_error) {
+      close(0);
+      close(2);
+    }
     if (output_fd >= 0) {
       dup2(output_fd, 1);
     } else {
@@ -80,6 +85,18 @@ ToolRun RunTool(const std::vector<std::string>& arguments, const fs::path& folde
   int out_fd = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   ToolRun run;
   run.exit_code = RunWithStdout(arguments, folder, out_fd);
+  close(out_fd);
+  run.out = ReadFileBytes(out_path);
+  return run;
+}
+
+ToolRun RunToolWithoutInputAndError(const std::vector<std::string>& arguments,
+                                    const fs::path& folder) {
+  ScratchDir capture;
+  fs::path out_path = capture / "stdout";
+  int out_fd = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ToolRun run;
+  run.exit_code = RunWithStdout(arguments, folder, out_fd, true);
   close(out_fd);
   run.out = ReadFileBytes(out_path);
   return run;

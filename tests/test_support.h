@@ -36,6 +36,10 @@ struct ToolRun {
 };
 ToolRun RunTool(const std::vector<std::string>& arguments, const std::filesystem::path& folder);
 
+// The same, with standard input and standard error closed.
+ToolRun RunToolWithoutInputAndError(const std::vector<std::string>& arguments,
+                                    const std::filesystem::path& folder);
+
 // The same, with standard output sent to the file at output_path (for example /dev/full),
 // or closed when output_path is empty; returns the exit code.
 int RunToolWithOutput(const std::vector<std::string>& arguments,
