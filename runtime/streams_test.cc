@@ -11,9 +11,9 @@
 namespace quorvex {
 namespace {
 
-using testing::StreamFaultPlatform;
 using testing::ReadFileBytes;
 using testing::ScratchDir;
+using testing::StreamFaultPlatform;
 using testing::WriteFileBytes;
 
 FileName NameOf(const std::filesystem::path& path) {
