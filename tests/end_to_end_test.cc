@@ -227,6 +227,7 @@ TEST(EndToEnd, LostConsoleOutputFailsTheRun) {
   EXPECT_EQ(RunToolWithOutput({"/?", "TForm"}, folder.path(), "/dev/full"), 1);
   EXPECT_EQ(RunToolWithOutput({}, folder.path(), "/dev/full"), 1);
   EXPECT_EQ(RunToolWithOutput({"/?"}, folder.path(), ""), 1) << "standard output closed";
+  EXPECT_EQ(RunToolIntoClosedPipe({"/?"}, folder.path()), 1) << "a broken pipe";
 }
 
 TEST(EndToEnd, ClosedInputAndErrorHandlesAreNotTakenByFiles) {

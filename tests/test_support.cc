@@ -102,6 +102,15 @@ ToolRun RunToolWithoutInputAndError(const std::vector<std::string>& arguments,
   return run;
 }
 
+int RunToolIntoClosedPipe(const std::vector<std::string>& arguments, const fs::path& folder) {
+  int ends[2];
+  if (pipe(ends) != 0) throw std::runtime_error("cannot make a pipe");
+  close(ends[0]);
+  int code = RunWithStdout(arguments, folder, ends[1]);
+  close(ends[1]);
+  return code;
+}
+
 int RunToolWithOutput(const std::vector<std::string>& arguments, const fs::path& folder,
                       const std::string& output_path) {
   int out_fd = output_path.empty() ? -1 : open(output_path.c_str(), O_WRONLY);

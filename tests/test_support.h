@@ -40,6 +40,10 @@ ToolRun RunTool(const std::vector<std::string>& arguments, const std::filesystem
 ToolRun RunToolWithoutInputAndError(const std::vector<std::string>& arguments,
                                     const std::filesystem::path& folder);
 
+// The same, with standard output a pipe that nobody reads any more; returns the exit code.
+int RunToolIntoClosedPipe(const std::vector<std::string>& arguments,
+                          const std::filesystem::path& folder);
+
 // The same, with standard output sent to the file at output_path (for example /dev/full),
 // or closed when output_path is empty; returns the exit code.
 int RunToolWithOutput(const std::vector<std::string>& arguments,

@@ -1,0 +1,69 @@
+// How the POSIX platform finds the files the tool names in upper case.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "runtime/platform.h"
+#include "tests/test_support.h"
+
+namespace quorvex {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFileBytes;
+using testing::ScratchDir;
+using testing::WriteFileBytes;
+
+// Opens name (derived spelling, typed spelling) for reading and returns its content, or the
+// error number as text.
+std::string ReadThrough(const std::string& derived, const std::string& typed) {
+  Platform& system = NativePlatform();
+  OsResult opened = system.Open(FileName(derived, typed), FileAccess::kRead, kShareWrite,
+                                FileDisposition::kOpenExisting);
+  if (opened.error != 0) return "error " + std::to_string(opened.error);
+  char buffer[64];
+  OsResult got = system.Read(OsHandle(opened.value), buffer, sizeof buffer);
+  system.Close(OsHandle(opened.value));
+  return std::string(buffer, size_t(got.value));
+}
+
+TEST(PosixPlatform, FindsEachComponentWhateverItsCase) {
+  ScratchDir folder;
+  fs::create_directories(folder / "Data" / "forms");
+  fs::create_directories(folder / "data");
+  WriteFileBytes(folder / "Data" / "forms" / "main.txt", "mixed");
+  WriteFileBytes(folder / "data" / "MAIN.TXT", "lower");
+  const std::string root = folder.path().string() + "/";
+  EXPECT_EQ(ReadThrough(root + "DATA/FORMS/MAIN.TXT", root + "Data/forms/main.txt"), "mixed")
+      << "the typed spelling decides between two folders that differ in case only";
+  EXPECT_EQ(ReadThrough(root + "DATA/MAIN.TXT", root + "data/main.txt"), "lower");
+  EXPECT_EQ(ReadThrough(root + "DATA/FORMS/MAIN.TXT", root + "DATA/FORMS/MAIN.TXT"), "error 3")
+      << "two folders match DATA ignoring case, none exactly";
+  EXPECT_EQ(ReadThrough(root + "DATA/MISSING.TXT", root + "data/missing.txt"), "error 2");
+  EXPECT_EQ(ReadThrough(root + "NONE/MAIN.TXT", root + "none/main.txt"), "error 3");
+  EXPECT_EQ(ReadThrough(root + "DATA", root + "data"), "error 5") << "a folder is no file";
+}
+
+TEST(PosixPlatform, CreatesNewFilesUnderTheDerivedName) {
+  ScratchDir folder;
+  fs::create_directories(folder / "forms");
+  const std::string root = folder.path().string() + "/";
+  OsResult created =
+      NativePlatform().Open(FileName(root + "FORMS/MAIN.BAK", root + "forms/main.bak"),
+                            FileAccess::kWrite, kShareRead, FileDisposition::kCreateAlways);
+  ASSERT_EQ(created.error, 0u);
+  NativePlatform().Close(OsHandle(created.value));
+  EXPECT_TRUE(fs::exists(folder / "forms" / "MAIN.BAK"));
+
+  WriteFileBytes(folder / "forms" / "old.bak", "old");
+  created = NativePlatform().Open(FileName(root + "FORMS/OLD.BAK", root + "forms/OLD.bak"),
+                                  FileAccess::kWrite, kShareRead, FileDisposition::kCreateAlways);
+  ASSERT_EQ(created.error, 0u);
+  NativePlatform().Close(OsHandle(created.value));
+  EXPECT_EQ(ReadFileBytes(folder / "forms" / "old.bak"), "") << "an existing file is truncated";
+  EXPECT_FALSE(fs::exists(folder / "forms" / "OLD.BAK"));
+}
+
+}  // namespace
+}  // namespace quorvex
