@@ -1,0 +1,96 @@
+// Runs the built tool on every real text form of the corpus, copied to a scratch folder under
+// a name without ".DFM" so that it takes the text path.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/test_support.h"
+
+namespace quorvex::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The lines of text split at CR LF, lone CR and lone LF, up to a Ctrl-Z, each ended with CR LF.
+std::string AsBackup(const std::string& text) {
+  std::string backup;
+  std::string line;
+  bool open_line = false;
+  for (size_t i = 0; i < text.size() && text[i] != '\x1A'; ++i) {
+    char c = text[i];
+    if (c != '\r' && c != '\n') {
+      line += c;
+      open_line = true;
+      continue;
+    }
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    backup += line + "\r\n";
+    line.clear();
+    open_line = false;
+  }
+  if (open_line) backup += line + "\r\n";
+  return backup;
+}
+
+// The number of lines the filter drops in each text form, from the corpus's own table.
+std::map<std::string, int> DropCounts(const fs::path& corpus) {
+  std::ifstream table(corpus / "PROVENANCE.tsv");
+  std::string line;
+  std::getline(table, line);
+  std::vector<std::string> columns;
+  std::istringstream header(line);
+  for (std::string column; std::getline(header, column, '\t');) columns.push_back(column);
+  std::map<std::string, int> counts;
+  while (std::getline(table, line)) {
+    std::istringstream row(line);
+    std::map<std::string, std::string> cells;
+    std::string cell;
+    for (size_t i = 0; i < columns.size() && std::getline(row, cell, '\t'); ++i) {
+      cells[columns[i]] = cell;
+    }
+    if (cells["kind"] == "text") counts[cells["file"]] = std::stoi("0" + cells["d3_filter_drops"]);
+  }
+  return counts;
+}
+
+size_t CountOf(const std::string& text, const std::string& what) {
+  size_t count = 0;
+  for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  return count;
+}
+
+TEST(CorpusConversion, EveryTextFormIsBackedUpWholeAndFiltered) {
+  const fs::path corpus = CorpusDir();
+  if (corpus.empty()) GTEST_SKIP() << "no corpus folder";
+  const std::map<std::string, int> drops = DropCounts(corpus);
+  int forms = 0;
+  for (const auto& entry : fs::directory_iterator(corpus / "text")) {
+    const std::string original = ReadFileBytes(entry.path());
+    const std::string name = entry.path().stem().string();
+    ScratchDir folder;
+    WriteFileBytes(folder / (name + ".txt"), original);
+    ToolRun run = RunTool({name + ".txt"}, folder.path());
+    EXPECT_EQ(run.exit_code, 0) << name;
+    std::string upper = name;
+    for (char& c : upper) c = char(std::toupper(static_cast<unsigned char>(c)));
+    const std::string backup = ReadFileBytes(folder / (upper + ".BAK"));
+    EXPECT_EQ(backup, AsBackup(original)) << name;
+    EXPECT_EQ(CountOf(run.out, "\r\nSkipped: "),
+              size_t(drops.at("text/" + entry.path().filename().string())))
+        << name;
+    const std::string filtered = ReadFileBytes(folder / (name + ".txt"));
+    EXPECT_LE(CountOf(filtered, "\r\n") + CountOf(run.out, "\r\nSkipped: "),
+              CountOf(backup, "\r\n"))
+        << name << ": each dropped line is reported once, its continuation lines not at all";
+    ++forms;
+  }
+  EXPECT_EQ(forms, 69);
+}
+
+}  // namespace
+}  // namespace quorvex::testing
