@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -23,29 +22,6 @@ using namespace quorvex::testing;
 // The damaged form: every tab of it became two spaces, so its length bytes no longer fit. Read
 // by the rules of the format its root object closes early; it is not a form of classic tags.
 const std::string kDamagedForm = "binary/016_exff2simpleplanneru1.dfm";
-
-using Row = std::map<std::string, std::string>;
-
-// The rows of PROVENANCE.tsv by file, each as column name to value.
-std::map<std::string, Row> ReadProvenance(const fs::path& corpus) {
-  std::ifstream in(corpus / "PROVENANCE.tsv");
-  std::string line;
-  std::getline(in, line);
-  std::vector<std::string> columns;
-  std::istringstream header(line);
-  for (std::string column; std::getline(header, column, '\t');) columns.push_back(column);
-  std::map<std::string, Row> rows;
-  while (std::getline(in, line)) {
-    Row row;
-    std::istringstream cells(line);
-    std::string cell;
-    for (size_t i = 0; i < columns.size() && std::getline(cells, cell, '\t'); ++i) {
-      row[columns[i]] = cell;
-    }
-    rows[row["file"]] = row;
-  }
-  return rows;
-}
 
 struct Conversion {
   std::string failure;  // class and message, empty on success
@@ -85,12 +61,12 @@ int ObjectHeaders(const std::string& text) {
 TEST(CorpusTest, EveryBinaryFormConvertsOrFailsCleanly) {
   fs::path corpus = CorpusDir();
   if (corpus.empty()) GTEST_SKIP() << "no corpus of real forms";
-  std::map<std::string, Row> provenance = ReadProvenance(corpus);
+  std::map<std::string, ProvenanceRow> provenance = ReadProvenance(corpus);
   int classic = 0;
   for (const auto& entry : fs::directory_iterator(corpus / "binary")) {
     std::string file = "binary/" + entry.path().filename().string();
     ASSERT_TRUE(provenance.count(file)) << file;
-    const Row& row = provenance[file];
+    const ProvenanceRow& row = provenance[file];
     std::string bytes = ReadFileBytes(entry.path());
     Conversion conversion = Convert(bytes);
     if (file == kDamagedForm) {

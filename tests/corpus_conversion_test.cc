@@ -3,11 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
-#include <vector>
 
 #include "tests/test_support.h"
 
@@ -37,27 +34,6 @@ std::string AsBackup(const std::string& text) {
   return backup;
 }
 
-// The number of lines the filter drops in each text form, from the corpus's own table.
-std::map<std::string, int> DropCounts(const fs::path& corpus) {
-  std::ifstream table(corpus / "PROVENANCE.tsv");
-  std::string line;
-  std::getline(table, line);
-  std::vector<std::string> columns;
-  std::istringstream header(line);
-  for (std::string column; std::getline(header, column, '\t');) columns.push_back(column);
-  std::map<std::string, int> counts;
-  while (std::getline(table, line)) {
-    std::istringstream row(line);
-    std::map<std::string, std::string> cells;
-    std::string cell;
-    for (size_t i = 0; i < columns.size() && std::getline(row, cell, '\t'); ++i) {
-      cells[columns[i]] = cell;
-    }
-    if (cells["kind"] == "text") counts[cells["file"]] = std::stoi("0" + cells["d3_filter_drops"]);
-  }
-  return counts;
-}
-
 size_t CountOf(const std::string& text, const std::string& what) {
   size_t count = 0;
   for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
@@ -67,7 +43,7 @@ size_t CountOf(const std::string& text, const std::string& what) {
 TEST(CorpusConversion, EveryTextFormIsBackedUpWholeAndFiltered) {
   const fs::path corpus = CorpusDir();
   if (corpus.empty()) GTEST_SKIP() << "no corpus folder";
-  const std::map<std::string, int> drops = DropCounts(corpus);
+  std::map<std::string, ProvenanceRow> provenance = ReadProvenance(corpus);
   int forms = 0;
   for (const auto& entry : fs::directory_iterator(corpus / "text")) {
     const std::string original = ReadFileBytes(entry.path());
@@ -80,8 +56,9 @@ TEST(CorpusConversion, EveryTextFormIsBackedUpWholeAndFiltered) {
     for (char& c : upper) c = char(std::toupper(static_cast<unsigned char>(c)));
     const std::string backup = ReadFileBytes(folder / (upper + ".BAK"));
     EXPECT_EQ(backup, AsBackup(original)) << name;
-    EXPECT_EQ(CountOf(run.out, "\r\nSkipped: "),
-              size_t(drops.at("text/" + entry.path().filename().string())))
+    EXPECT_EQ(
+        CountOf(run.out, "\r\nSkipped: "),
+        std::stoul("0" + provenance["text/" + entry.path().filename().string()]["d3_filter_drops"]))
         << name;
     const std::string filtered = ReadFileBytes(folder / (name + ".txt"));
     EXPECT_LE(CountOf(filtered, "\r\n") + CountOf(run.out, "\r\nSkipped: "),

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 
@@ -40,6 +41,26 @@ void WriteFileBytes(const fs::path& path, const std::string& bytes) {
 fs::path CorpusDir() {
   fs::path corpus = QUORVEX_CORPUS_DIR;
   return fs::is_directory(corpus) ? corpus : fs::path();
+}
+
+std::map<std::string, ProvenanceRow> ReadProvenance(const fs::path& corpus) {
+  std::ifstream in(corpus / "PROVENANCE.tsv");
+  std::string line;
+  std::getline(in, line);
+  std::vector<std::string> columns;
+  std::istringstream header(line);
+  for (std::string column; std::getline(header, column, '\t');) columns.push_back(column);
+  std::map<std::string, ProvenanceRow> rows;
+  while (std::getline(in, line)) {
+    ProvenanceRow row;
+    std::istringstream cells(line);
+    std::string cell;
+    for (size_t i = 0; i < columns.size() && std::getline(cells, cell, '\t'); ++i) {
+      row[columns[i]] = cell;
+    }
+    rows[row["file"]] = row;
+  }
+  return rows;
 }
 
 namespace {

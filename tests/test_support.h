@@ -2,6 +2,7 @@
 #define QUORVEX_TESTS_TEST_SUPPORT_H_
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,12 @@ void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes)
 
 // The folder of real form files, or an empty path when it is not there.
 std::filesystem::path CorpusDir();
+
+// One row of the corpus's PROVENANCE.tsv, column name to value.
+using ProvenanceRow = std::map<std::string, std::string>;
+
+// The rows of the corpus's PROVENANCE.tsv by file (the path inside the corpus folder).
+std::map<std::string, ProvenanceRow> ReadProvenance(const std::filesystem::path& corpus);
 
 // The built tool, run with the given arguments in folder; standard input is empty.
 struct ToolRun {
