@@ -10,4 +10,10 @@ void WriteConsoleLine(std::string_view text) {
   CheckIo();
 }
 
+void WriteConsoleLine(std::string_view before, int32_t count, std::string_view after) {
+  ConsoleOut().WriteText(before);
+  ConsoleOut().WriteInteger(count, 0);
+  WriteConsoleLine(after);
+}
+
 }  // namespace quorvex

@@ -56,7 +56,7 @@ void ComponentListing() {
   for (int index = 1; index <= kAdditionCount; ++index) {
     if (AdditionAt(index).find('.') == std::string_view::npos) ++components;
   }
-  WriteConsoleLine("There are " + std::to_string(components) + " new VCL components in Delphi 3:");
+  WriteConsoleLine("There are ", components, " new VCL components in Delphi 3:");
   WriteConsoleLine("");
   for (int index = 1; index <= kAdditionCount; ++index) {
     std::string_view entry = AdditionAt(index);
@@ -77,8 +77,8 @@ void ClassListing() {
     WriteConsoleLine("No new properties for class " + typed + " in Delphi 3.");
     return;
   }
-  WriteConsoleLine(std::to_string(selected.size()) + " new properties for class " + typed +
-                   " in Delphi 3:");
+  WriteConsoleLine("", int32_t(selected.size()),
+                   " new properties for class " + typed + " in Delphi 3:");
   WriteConsoleLine("");
   for (std::string_view entry : selected) {
     WriteConsoleLine("  " + std::string(entry.substr(entry.find('.') + 1)));
