@@ -1,14 +1,9 @@
 #include "driver/conversion_names.h"
 
+#include "runtime/ascii.h"
+
 namespace quorvex {
 namespace {
-
-std::string UpperCased(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = char(c - 32);
-  }
-  return text;
-}
 
 // Where the file-name part of a name starts.
 size_t FileNameStart(const std::string& name) {
@@ -49,7 +44,7 @@ Spellings BackupOf(Spellings text) {
 }  // namespace
 
 ConversionNames DeriveConversionNames(const std::string& argument) {
-  Spellings form{UpperCased(argument), argument};
+  Spellings form{UpperCasedAscii(argument), argument};
   if (form.Find(".") == std::string::npos) form.Append(".DFM");
   Spellings text = form;
   ConversionNames names;

@@ -51,9 +51,19 @@ void FilterLines(TextChannel& from, TextChannel& to) {
   }
 }
 
-void OpenChecked(TextChannel& channel, const FileName& name, bool for_writing) {
-  channel.BindName(name);
-  for_writing ? channel.OpenForWriting() : channel.OpenForReading();
+// Each channel operation below is checked at once; a pending I/O error ends the run.
+void OpenForReadingChecked(TextChannel& channel) {
+  channel.OpenForReading();
+  CheckIo();
+}
+
+void OpenForWritingChecked(TextChannel& channel) {
+  channel.OpenForWriting();
+  CheckIo();
+}
+
+void CloseChecked(TextChannel& channel) {
+  channel.CloseChannel();
   CheckIo();
 }
 
@@ -61,18 +71,16 @@ void OpenChecked(TextChannel& channel, const FileName& name, bool for_writing) {
 void BackUpAndFilter(const ConversionNames& names) {
   TextChannel text;
   TextChannel backup;
-  OpenChecked(text, names.text, false);
-  OpenChecked(backup, names.backup, true);
+  text.BindName(names.text);
+  OpenForReadingChecked(text);
+  backup.BindName(names.backup);
+  OpenForWritingChecked(backup);
   CopyLines(text, backup);
-  backup.OpenForReading();
-  CheckIo();
-  text.OpenForWriting();
-  CheckIo();
+  OpenForReadingChecked(backup);
+  OpenForWritingChecked(text);
   FilterLines(backup, text);
-  text.CloseChannel();
-  CheckIo();
-  backup.CloseChannel();
-  CheckIo();
+  CloseChecked(text);
+  CloseChecked(backup);
 }
 
 // This version cannot turn the filtered text back into a binary form: the form file keeps

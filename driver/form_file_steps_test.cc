@@ -6,8 +6,8 @@
 #include <string>
 
 #include "runtime/exceptions.h"
+#include "tests/fault_platform.h"
 #include "tests/form_bytes.h"
-#include "tests/stream_fault_platform.h"
 #include "tests/test_support.h"
 
 namespace quorvex {
@@ -37,7 +37,7 @@ TEST(FormFileToTextFileTest, WritesTheTextFormAndClosesTheTextFileFirst) {
   ScratchDir dir;
   WriteFileBytes(dir / "FORM.DFM", FormFile());
   WriteFileBytes(dir / "FORM.TXT", "an older text that is longer than the new one, to be emptied");
-  StreamFaultPlatform platform;
+  FaultPlatform platform;
   {
     ScopedPlatform scoped(platform);
     EXPECT_EQ(FailureOf(dir / "FORM.DFM", dir / "FORM.TXT"), "<none>");
@@ -54,7 +54,7 @@ TEST(FormFileToTextFileTest, AFormFileThatCannotBeOpenedCreatesNothing) {
   EXPECT_FALSE(fs::exists(dir / "FORM.TXT"));
 
   WriteFileBytes(dir / "FORM.DFM", FormFile());
-  StreamFaultPlatform platform;
+  FaultPlatform platform;
   platform.refuse_open_of = (dir / "FORM.DFM").string();
   ScopedPlatform scoped(platform);
   EXPECT_EQ(FailureOf(dir / "FORM.DFM", dir / "FORM.TXT"),
@@ -65,7 +65,7 @@ TEST(FormFileToTextFileTest, AFormFileThatCannotBeOpenedCreatesNothing) {
 TEST(FormFileToTextFileTest, ATextFileThatCannotBeCreatedIsNamed) {
   ScratchDir dir;
   WriteFileBytes(dir / "FORM.DFM", FormFile());
-  StreamFaultPlatform platform;
+  FaultPlatform platform;
   platform.refuse_open_of = (dir / "FORM.TXT").string();
   ScopedPlatform scoped(platform);
   EXPECT_EQ(FailureOf(dir / "FORM.DFM", dir / "FORM.TXT"),
@@ -96,8 +96,8 @@ TEST(FormFileToTextFileTest, AFullDiskIsAWriteErrorWithThePartWrittenKept) {
   for (int i = 0; i < 1000; ++i) properties.push_back(Property("Tag", Int16Value(1000 + i)));
   std::string form = Form(Object("", "TMain", "Main", properties));
   WriteFileBytes(dir / "FORM.DFM", ResourceHeader("TMAIN", int64_t(form.size())) + form);
-  StreamFaultPlatform platform;
-  platform.write_allowance = 5000;
+  FaultPlatform platform;
+  platform.write_budget = 5000;
   ScopedPlatform scoped(platform);
   EXPECT_EQ(FailureOf(dir / "FORM.DFM", dir / "FORM.TXT"), "EWriteError: Stream write error");
   std::string kept = ReadFileBytes(dir / "FORM.TXT");

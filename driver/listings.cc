@@ -7,6 +7,7 @@
 #include "additions/additions_table.h"
 #include "driver/console.h"
 #include "runtime/arguments.h"
+#include "runtime/ascii.h"
 
 namespace quorvex {
 namespace {
@@ -16,22 +17,13 @@ bool InExceptionBlock(int index) {
   return index >= 8 && index <= 32;
 }
 
-std::string UpperCased(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = char(c - 32);
-  }
-  return text;
-}
-
 // Upper-cases, in place, the class part of every property entry.
 void UpperCaseClassParts() {
   for (int index = 1; index <= kAdditionCount; ++index) {
     char* entry = MutableAdditionAt(index);
     char* dot = std::strchr(entry, '.');
     if (!dot) continue;
-    for (char* c = entry; c < dot; ++c) {
-      if (*c >= 'a' && *c <= 'z') *c = char(*c - 32);
-    }
+    for (char* c = entry; c < dot; ++c) *c = UpperCaseAscii(*c);
   }
 }
 
@@ -67,7 +59,7 @@ void ComponentListing() {
 
 void ClassListing() {
   std::string typed = ArgumentAt(2);
-  std::string class_argument = UpperCased(typed);
+  std::string class_argument = UpperCasedAscii(typed);
   UpperCaseClassParts();
   std::vector<std::string_view> selected;
   for (int index = 1; index <= kAdditionCount; ++index) {

@@ -13,14 +13,10 @@
 namespace quorvex {
 namespace {
 
+using testing::kBanner;
 using testing::ReadFileBytes;
 using testing::ScratchDir;
 using testing::WriteFileBytes;
-
-const std::string kBanner =
-    "Zandor's Vantrel\r\n"
-    "Version 1.1, by the quorvex developers, https://quorvex.example.org\r\n"
-    "\r\n";
 
 const std::string kForm = "object A: TEdit\r\n  ImeMode = imDisable\r\n  Left = 1\r\nend\r\n";
 

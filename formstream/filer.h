@@ -59,6 +59,8 @@ class TReader : public TFiler {
   ObjectPrefix GetPrefix();
   std::string GetName();
   int32_t GetInteger();
+  // The 4-byte signed length in front of the bytes of a binary value or a long string.
+  int32_t GetLength();
   Extended GetExtended();
   std::string GetStringValue();
   std::string GetIdentifier();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "formstream/value_tag.h"
+#include "runtime/ascii.h"
 #include "runtime/exceptions.h"
 
 namespace quorvex {
@@ -51,7 +52,7 @@ uint8_t RootClassNameLength(FormBytes& bytes) {
 
 void UpperCaseUpToZero(unsigned char* name, int32_t length) {
   for (int32_t i = 0; i < length && name[i] != 0; ++i) {
-    if (name[i] >= 'a' && name[i] <= 'z') name[i] = uint8_t(name[i] - 0x20);
+    name[i] = uint8_t(UpperCaseAscii(char(name[i])));
   }
 }
 

@@ -68,6 +68,12 @@ int32_t TReader::GetIntegerPayload(uint8_t tag) {
   }
 }
 
+int32_t TReader::GetLength() {
+  unsigned char bytes[4];
+  GetBytes(bytes, 4);
+  return int32_t(LittleEndian(bytes, 4));
+}
+
 int32_t TReader::GetInteger() {
   return GetIntegerPayload(GetTag());
 }
@@ -86,9 +92,7 @@ std::string TReader::GetStringValue() {
   if (tag == tagString) {
     length = GetTag();
   } else if (tag == tagLongString) {
-    unsigned char bytes[4];
-    GetBytes(bytes, 4);
-    length = int32_t(LittleEndian(bytes, 4));
+    length = GetLength();
     if (length < 0) RaiseInvalidValue();
   } else {
     RaiseInvalidValue();

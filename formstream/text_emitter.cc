@@ -169,10 +169,7 @@ void TextEmitter::EmitBinary() {
   reader_.GetTag();
   Put("{");
   SetDepth(depth + 1);
-  unsigned char length_bytes[4];
-  reader_.GetBytes(length_bytes, 4);
-  int32_t count = int32_t(uint32_t(length_bytes[0]) | uint32_t(length_bytes[1]) << 8 |
-                          uint32_t(length_bytes[2]) << 16 | uint32_t(length_bytes[3]) << 24);
+  int32_t count = reader_.GetLength();
   bool own_lines = count >= kBinaryBytesPerLine;
   unsigned char bytes[kBinaryBytesPerLine];
   char digits[2 * kBinaryBytesPerLine];

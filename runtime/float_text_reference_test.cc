@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "runtime/x87_reference.h"
+#include "tests/x87_reference.h"
 
 #ifdef QUORVEX_HAVE_X87_LONG_DOUBLE
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/ascii.h"
 #include "runtime/platform.h"
 
 namespace quorvex {
@@ -73,15 +74,6 @@ uint32_t ErrorNumberOf(int error) {
   }
 }
 
-bool EqualIgnoringCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
 bool Exists(const std::string& path) {
   struct stat info;
   return stat(path.c_str(), &info) == 0;
@@ -101,7 +93,7 @@ std::string UniqueCaseInsensitiveMatch(const std::string& folder, const std::str
   std::string found;
   int matches = 0;
   while (dirent* entry = readdir(dir)) {
-    if (EqualIgnoringCase(entry->d_name, component)) {
+    if (EqualIgnoringAsciiCase(entry->d_name, component)) {
       found = entry->d_name;
       ++matches;
     }

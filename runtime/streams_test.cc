@@ -5,15 +5,15 @@
 #include <string>
 
 #include "runtime/exceptions.h"
-#include "tests/stream_fault_platform.h"
+#include "tests/fault_platform.h"
 #include "tests/test_support.h"
 
 namespace quorvex {
 namespace {
 
+using testing::FaultPlatform;
 using testing::ReadFileBytes;
 using testing::ScratchDir;
-using testing::StreamFaultPlatform;
 using testing::WriteFileBytes;
 
 FileName NameOf(const std::filesystem::path& path) {
@@ -78,7 +78,7 @@ TEST(FileStreamTest, MessagesNameTheDerivedName) {
 TEST(FileStreamTest, RefusedAccessRaisesTheOpenOrCreateError) {
   ScratchDir dir;
   WriteFileBytes(dir / "LOCKED", "x");
-  StreamFaultPlatform faults;
+  FaultPlatform faults;
   faults.refuse_open_of = (dir / "LOCKED").string();
   ScopedPlatform scoped(faults);
   EXPECT_THROW(TFileStream(NameOf(dir / "LOCKED"), modeReadOnly), EFOpenError);
@@ -89,7 +89,7 @@ TEST(FileStreamTest, RefusedAccessRaisesTheOpenOrCreateError) {
 TEST(FileStreamTest, OpenModesChooseAccessAndSharing) {
   ScratchDir dir;
   WriteFileBytes(dir / "F", "x");
-  StreamFaultPlatform faults;
+  FaultPlatform faults;
   ScopedPlatform scoped(faults);
   struct Case {
     uint16_t mode;
@@ -120,7 +120,7 @@ TEST(FileStreamTest, OpenModesChooseAccessAndSharing) {
 
 TEST(FileStreamTest, DestructionClosesTheHandle) {
   ScratchDir dir;
-  StreamFaultPlatform faults;
+  FaultPlatform faults;
   ScopedPlatform scoped(faults);
   { TFileStream stream(NameOf(dir / "F"), modeCreate); }
   EXPECT_EQ(faults.closes, 1);
@@ -129,7 +129,7 @@ TEST(FileStreamTest, DestructionClosesTheHandle) {
 TEST(FileStreamTest, SystemFailuresGiveZeroOrMinusOneAndWriteAllRaises) {
   ScratchDir dir;
   WriteFileBytes(dir / "IN", "data");
-  StreamFaultPlatform faults;
+  FaultPlatform faults;
   ScopedPlatform scoped(faults);
   TFileStream input(NameOf(dir / "IN"), modeReadOnly);
   faults.read_error = 30;
@@ -139,14 +139,14 @@ TEST(FileStreamTest, SystemFailuresGiveZeroOrMinusOneAndWriteAllRaises) {
   EXPECT_EQ(input.MoveTo(0, FromStart), -1);
 
   TFileStream full(NameOf(dir / "FULL"), modeCreate);
-  faults.write_allowance = 5;
+  faults.write_budget = 5;
   full.WriteAll("12", 2);
   EXPECT_EQ(full.WriteSome("345678", 6), 0);  // disk full part-way: a failure
   EXPECT_EQ(MessageOf<EWriteError>([&] { full.WriteAll("9", 1); }), "Stream write error");
   EXPECT_EQ(ReadFileBytes(dir / "FULL"), "12345");
 
   TFileStream short_write(NameOf(dir / "SHORT"), modeCreate);
-  faults.write_allowance = 3;
+  faults.write_budget = 3;
   faults.write_error = 0;  // the system writes fewer bytes without reporting a failure
   EXPECT_EQ(short_write.WriteSome("abcdef", 6), 3);
   EXPECT_THROW(short_write.WriteAll("gh", 2), EWriteError);

@@ -12,11 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kBanner =
-    "Zandor's Vantrel\r\n"
-    "Version 1.1, by the quorvex developers, https://quorvex.example.org\r\n"
-    "\r\n";
-
 std::string Report(const std::string& class_name, const std::string& position,
                    const std::string& message) {
   return "Exception " + class_name + " in module quorvex at " + position + ".\n" + message + "\r\n";

@@ -22,21 +22,40 @@ OsHandle FaultPlatform::StdHandle(StdStream stream) {
 
 OsResult FaultPlatform::Open(const FileName& name, FileAccess access, unsigned share,
                              FileDisposition disposition) {
+  last_access = access;
+  last_share = share;
+  last_disposition = disposition;
   if (!refuse_open_of.empty() && name.name.find(refuse_open_of) != std::string::npos) {
     return {-1, open_error};
   }
-  return NativePlatform().Open(name, access, share, disposition);
+  OsResult opened = NativePlatform().Open(name, access, share, disposition);
+  if (opened.error == 0) opened_names_[OsHandle(opened.value)] = name.name;
+  return opened;
+}
+
+OsResult FaultPlatform::Read(OsHandle handle, void* buffer, int32_t count) {
+  if (read_error != 0) return {0, read_error};
+  return NativePlatform().Read(handle, buffer, count);
 }
 
 OsResult FaultPlatform::Write(OsHandle handle, const void* buffer, int32_t count) {
-  if (handle == stdout_handle_ || write_budget < 0 || count <= write_budget) {
-    if (handle != stdout_handle_ && write_budget >= 0) write_budget -= count;
-    return NativePlatform().Write(handle, buffer, count);
-  }
-  int32_t fits = int32_t(std::max<int64_t>(write_budget, 0));
-  OsResult put = NativePlatform().Write(handle, buffer, fits);
-  write_budget = 0;
-  return {put.value, write_error};
+  if (handle == stdout_handle_) return NativePlatform().Write(handle, buffer, count);
+  int64_t passing = std::min<int64_t>(count, write_budget);
+  write_budget -= passing;
+  OsResult written = NativePlatform().Write(handle, buffer, int32_t(passing));
+  if (passing < count) written.error = write_error;
+  return written;
+}
+
+OsResult FaultPlatform::Seek(OsHandle handle, int64_t offset, SeekOrigin origin) {
+  if (seek_error != 0) return {-1, seek_error};
+  return NativePlatform().Seek(handle, offset, origin);
+}
+
+uint32_t FaultPlatform::Close(OsHandle handle) {
+  ++closes;
+  closed_names.push_back(opened_names_[handle]);
+  return NativePlatform().Close(handle);
 }
 
 }  // namespace quorvex::testing

@@ -2,15 +2,19 @@
 #define QUORVEX_TESTS_FAULT_PLATFORM_H_
 
 #include <cstdint>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "runtime/platform.h"
 
 namespace quorvex::testing {
 
-// The native platform with faults injected on request: a chosen command line, standard
-// output sent to a file, opens refused, and writes that stop after a number of bytes, either
-// refused with an error or cut short. Install it with ScopedPlatform.
+// The native platform with faults injected on request: a chosen command line, module path and
+// locale, standard output sent to a file, opens refused, reads and seeks refused, and writes
+// that stop after a number of bytes, either refused with an error or cut short. It records the
+// settings of the last open and the files in the order they are closed. Install it with
+// ScopedPlatform.
 class FaultPlatform : public Platform {
  public:
   // The tool's command line, program name first.
@@ -21,12 +25,20 @@ class FaultPlatform : public Platform {
   std::string stdout_path;
   // Opens of names containing this text fail with open_error.
   std::string refuse_open_of;
-  uint32_t open_error = 5;
+  uint32_t open_error = 5;  // access denied
+  uint32_t read_error = 0;
+  uint32_t seek_error = 0;
   // Writes to files (not standard output) stop once this many bytes have been written in all;
   // the write that crosses the limit puts what fits and then reports write_error, or, when
   // write_error is 0, returns the short count.
-  int64_t write_budget = -1;
-  uint32_t write_error = 112;
+  int64_t write_budget = INT64_MAX;
+  uint32_t write_error = 112;  // disk full
+
+  FileAccess last_access = FileAccess::kRead;
+  unsigned last_share = 0;
+  FileDisposition last_disposition = FileDisposition::kOpenExisting;
+  int closes = 0;
+  std::vector<std::string> closed_names;  // in the order of closing
 
   ~FaultPlatform() override;
 
@@ -37,17 +49,14 @@ class FaultPlatform : public Platform {
   FileKind KindOf(OsHandle handle) override { return NativePlatform().KindOf(handle); }
   OsResult Open(const FileName& name, FileAccess access, unsigned share,
                 FileDisposition disposition) override;
-  OsResult Read(OsHandle handle, void* buffer, int32_t count) override {
-    return NativePlatform().Read(handle, buffer, count);
-  }
+  OsResult Read(OsHandle handle, void* buffer, int32_t count) override;
   OsResult Write(OsHandle handle, const void* buffer, int32_t count) override;
-  OsResult Seek(OsHandle handle, int64_t offset, SeekOrigin origin) override {
-    return NativePlatform().Seek(handle, offset, origin);
-  }
-  uint32_t Close(OsHandle handle) override { return NativePlatform().Close(handle); }
+  OsResult Seek(OsHandle handle, int64_t offset, SeekOrigin origin) override;
+  uint32_t Close(OsHandle handle) override;
 
  private:
   OsHandle stdout_handle_ = kNoHandle;
+  std::map<OsHandle, std::string> opened_names_;
 };
 
 }  // namespace quorvex::testing

@@ -8,6 +8,12 @@
 
 namespace quorvex::testing {
 
+// The console bytes the tool writes first in every mode.
+inline const std::string kBanner =
+    "Zandor's Vantrel\r\n"
+    "Version 1.1, by the quorvex developers, https://quorvex.example.org\r\n"
+    "\r\n";
+
 // A fresh folder under the system's temporary folder, removed with everything in it when the
 // object goes out of scope.
 class ScratchDir {

@@ -1,5 +1,5 @@
-#ifndef QUORVEX_RUNTIME_X87_REFERENCE_H_
-#define QUORVEX_RUNTIME_X87_REFERENCE_H_
+#ifndef QUORVEX_TESTS_X87_REFERENCE_H_
+#define QUORVEX_TESTS_X87_REFERENCE_H_
 
 // Test support: where the compiler's long double is the 80-bit x87 type, the number
 // conversions replayed step by step in long double, as the reference for the software
@@ -278,4 +278,4 @@ class ValueSource {
 }  // namespace quorvex::x87
 
 #endif  // LDBL_MANT_DIG == 64
-#endif  // QUORVEX_RUNTIME_X87_REFERENCE_H_
+#endif  // QUORVEX_TESTS_X87_REFERENCE_H_
