@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "runtime/decimal_point.h"
+#include "runtime/extended/decimal_point.h"
 #include "runtime/process.h"
 #include "tests/fault_platform.h"
 #include "tests/test_support.h"

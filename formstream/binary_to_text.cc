@@ -3,7 +3,7 @@
 #include "formstream/filer.h"
 #include "formstream/form_resource_header.h"
 #include "formstream/text_emitter.h"
-#include "runtime/decimal_point.h"
+#include "runtime/extended/decimal_point.h"
 
 namespace quorvex {
 

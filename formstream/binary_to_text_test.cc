@@ -5,7 +5,7 @@
 #include <string>
 
 #include "formstream/text_emitter.h"
-#include "runtime/decimal_point.h"
+#include "runtime/extended/decimal_point.h"
 #include "runtime/exceptions.h"
 #include "tests/form_bytes.h"
 #include "tests/test_streams.h"

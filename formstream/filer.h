@@ -6,7 +6,7 @@
 #include <string>
 
 #include "formstream/value_tag.h"
-#include "runtime/extended.h"
+#include "runtime/extended/extended.h"
 #include "runtime/streams.h"
 
 namespace quorvex {

@@ -5,7 +5,7 @@
 #include "formstream/value_tag.h"
 #include "formstream/value_text.h"
 #include "runtime/exceptions.h"
-#include "runtime/float_text.h"
+#include "runtime/extended/float_text.h"
 
 namespace quorvex {
 namespace {

@@ -1,6 +1,6 @@
 #include "runtime/arguments.h"
 
-#include "runtime/platform.h"
+#include "runtime/platform/platform.h"
 
 namespace quorvex {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/platform.h"
+#include "runtime/platform/platform.h"
 #include "tests/fault_platform.h"
 
 namespace quorvex {

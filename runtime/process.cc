@@ -4,8 +4,8 @@
 #include <string>
 
 #include "runtime/arguments.h"
-#include "runtime/decimal_point.h"
-#include "runtime/platform.h"
+#include "runtime/extended/decimal_point.h"
+#include "runtime/platform/platform.h"
 #include "runtime/text_channel.h"
 
 namespace quorvex {

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "runtime/file_name.h"
-#include "runtime/platform.h"
+#include "runtime/platform/platform.h"
 
 namespace quorvex {
 

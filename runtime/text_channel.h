@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "runtime/file_name.h"
-#include "runtime/platform.h"
+#include "runtime/platform/platform.h"
 
 namespace quorvex {
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "tests/test_support.h"
+#include "tests/tool_runner.h"
 
 namespace quorvex::testing {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/platform.h"
+#include "runtime/platform/platform.h"
 
 namespace quorvex::testing {
 

@@ -42,26 +42,6 @@ using ProvenanceRow = std::map<std::string, std::string>;
 // The rows of the corpus's PROVENANCE.tsv by file (the path inside the corpus folder).
 std::map<std::string, ProvenanceRow> ReadProvenance(const std::filesystem::path& corpus);
 
-// The built tool, run with the given arguments in folder; standard input is empty.
-struct ToolRun {
-  int exit_code = -1;
-  std::string out;  // everything written to standard output
-};
-ToolRun RunTool(const std::vector<std::string>& arguments, const std::filesystem::path& folder);
-
-// The same, with standard input and standard error closed.
-ToolRun RunToolWithoutInputAndError(const std::vector<std::string>& arguments,
-                                    const std::filesystem::path& folder);
-
-// The same, with standard output a pipe that nobody reads any more; returns the exit code.
-int RunToolIntoClosedPipe(const std::vector<std::string>& arguments,
-                          const std::filesystem::path& folder);
-
-// The same, with standard output sent to the file at output_path (for example /dev/full),
-// or closed when output_path is empty; returns the exit code.
-int RunToolWithOutput(const std::vector<std::string>& arguments,
-                      const std::filesystem::path& folder, const std::string& output_path);
-
 }  // namespace quorvex::testing
 
 #endif  // QUORVEX_TESTS_TEST_SUPPORT_H_

@@ -1,4 +1,4 @@
-#include "runtime/platform.h"
+#include "runtime/platform/platform.h"
 
 namespace quorvex {
 namespace {

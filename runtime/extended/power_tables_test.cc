@@ -1,4 +1,4 @@
-#include "runtime/power_tables.h"
+#include "runtime/extended/power_tables.h"
 
 #include <gtest/gtest.h>
 

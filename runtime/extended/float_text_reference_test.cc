@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/x87_reference.h"
+#include "runtime/extended/x87_reference.h"
 
 #ifdef QUORVEX_HAVE_X87_LONG_DOUBLE
 
@@ -10,9 +10,9 @@
 #include <cstdio>
 #include <string>
 
-#include "runtime/decimal_point.h"
+#include "runtime/extended/decimal_point.h"
 #include "runtime/exceptions.h"
-#include "runtime/extended_arith.h"
+#include "runtime/extended/extended_arith.h"
 
 namespace quorvex::x87 {
 namespace {

@@ -1,10 +1,10 @@
-#include "runtime/extended_arith.h"
+#include "runtime/extended/extended_arith.h"
 
 #include <cstdint>
 #include <limits>
 #include <utility>
 
-#include "runtime/extended_pack.h"
+#include "runtime/extended/extended_pack.h"
 
 namespace quorvex {
 namespace {

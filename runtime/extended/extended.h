@@ -1,5 +1,5 @@
-#ifndef QUORVEX_RUNTIME_EXTENDED_H_
-#define QUORVEX_RUNTIME_EXTENDED_H_
+#ifndef QUORVEX_RUNTIME_EXTENDED_EXTENDED_H_
+#define QUORVEX_RUNTIME_EXTENDED_EXTENDED_H_
 
 #include <cstdint>
 
@@ -42,4 +42,4 @@ Extended ExtendedFromInt(int64_t value);
 
 }  // namespace quorvex
 
-#endif  // QUORVEX_RUNTIME_EXTENDED_H_
+#endif  // QUORVEX_RUNTIME_EXTENDED_EXTENDED_H_

@@ -1,9 +1,9 @@
-#ifndef QUORVEX_RUNTIME_EXTENDED_ARITH_H_
-#define QUORVEX_RUNTIME_EXTENDED_ARITH_H_
+#ifndef QUORVEX_RUNTIME_EXTENDED_EXTENDED_ARITH_H_
+#define QUORVEX_RUNTIME_EXTENDED_EXTENDED_ARITH_H_
 
 #include <cstdint>
 
-#include "runtime/extended.h"
+#include "runtime/extended/extended.h"
 
 // Extended-precision arithmetic carried out on the significand and exponent: every result is
 // the exact result rounded once to the nearest extended value, ties to even, with denormals,
@@ -36,4 +36,4 @@ int64_t ExtendedToInt64(Extended value, FloatFlags& flags);
 
 }  // namespace quorvex
 
-#endif  // QUORVEX_RUNTIME_EXTENDED_ARITH_H_
+#endif  // QUORVEX_RUNTIME_EXTENDED_EXTENDED_ARITH_H_

@@ -1,5 +1,5 @@
-#ifndef QUORVEX_RUNTIME_WIDE_UINT_H_
-#define QUORVEX_RUNTIME_WIDE_UINT_H_
+#ifndef QUORVEX_RUNTIME_EXTENDED_WIDE_UINT_H_
+#define QUORVEX_RUNTIME_EXTENDED_WIDE_UINT_H_
 
 #include <cstdint>
 
@@ -31,4 +31,4 @@ int CountLeadingZeros(uint64_t value);
 
 }  // namespace quorvex
 
-#endif  // QUORVEX_RUNTIME_WIDE_UINT_H_
+#endif  // QUORVEX_RUNTIME_EXTENDED_WIDE_UINT_H_

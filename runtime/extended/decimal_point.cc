@@ -1,4 +1,4 @@
-#include "runtime/decimal_point.h"
+#include "runtime/extended/decimal_point.h"
 
 namespace quorvex {
 

@@ -1,4 +1,4 @@
-#include "runtime/extended.h"
+#include "runtime/extended/extended.h"
 
 namespace quorvex {
 

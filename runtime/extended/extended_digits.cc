@@ -2,8 +2,8 @@
 #include <cstdint>
 
 #include "runtime/exceptions.h"
-#include "runtime/extended_arith.h"
-#include "runtime/float_text.h"
+#include "runtime/extended/extended_arith.h"
+#include "runtime/extended/float_text.h"
 
 namespace quorvex {
 namespace {

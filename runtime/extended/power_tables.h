@@ -1,10 +1,10 @@
-#ifndef QUORVEX_RUNTIME_POWER_TABLES_H_
-#define QUORVEX_RUNTIME_POWER_TABLES_H_
+#ifndef QUORVEX_RUNTIME_EXTENDED_POWER_TABLES_H_
+#define QUORVEX_RUNTIME_EXTENDED_POWER_TABLES_H_
 
 #include <cstdint>
 
-#include "runtime/extended.h"
-#include "runtime/extended_arith.h"
+#include "runtime/extended/extended.h"
+#include "runtime/extended/extended_arith.h"
 
 namespace quorvex {
 
@@ -27,4 +27,4 @@ Extended ScaleByTen(Extended x, int32_t n);
 
 }  // namespace quorvex
 
-#endif  // QUORVEX_RUNTIME_POWER_TABLES_H_
+#endif  // QUORVEX_RUNTIME_EXTENDED_POWER_TABLES_H_

@@ -1,5 +1,5 @@
-#ifndef QUORVEX_TESTS_X87_REFERENCE_H_
-#define QUORVEX_TESTS_X87_REFERENCE_H_
+#ifndef QUORVEX_RUNTIME_EXTENDED_X87_REFERENCE_H_
+#define QUORVEX_RUNTIME_EXTENDED_X87_REFERENCE_H_
 
 // Test support: where the compiler's long double is the 80-bit x87 type, the number
 // conversions replayed step by step in long double, as the reference for the software
@@ -18,8 +18,8 @@
 #include <random>
 #include <string>
 
-#include "runtime/extended.h"
-#include "runtime/float_text.h"
+#include "runtime/extended/extended.h"
+#include "runtime/extended/float_text.h"
 
 namespace quorvex::x87 {
 
@@ -278,4 +278,4 @@ class ValueSource {
 }  // namespace quorvex::x87
 
 #endif  // LDBL_MANT_DIG == 64
-#endif  // QUORVEX_TESTS_X87_REFERENCE_H_
+#endif  // QUORVEX_RUNTIME_EXTENDED_X87_REFERENCE_H_

@@ -1,5 +1,5 @@
-#ifndef QUORVEX_RUNTIME_DECIMAL_POINT_H_
-#define QUORVEX_RUNTIME_DECIMAL_POINT_H_
+#ifndef QUORVEX_RUNTIME_EXTENDED_DECIMAL_POINT_H_
+#define QUORVEX_RUNTIME_EXTENDED_DECIMAL_POINT_H_
 
 namespace quorvex {
 
@@ -22,4 +22,4 @@ class ScopedDecimalPoint {
 
 }  // namespace quorvex
 
-#endif  // QUORVEX_RUNTIME_DECIMAL_POINT_H_
+#endif  // QUORVEX_RUNTIME_EXTENDED_DECIMAL_POINT_H_

@@ -1,4 +1,4 @@
-#include "runtime/wide_uint.h"
+#include "runtime/extended/wide_uint.h"
 
 namespace quorvex {
 namespace {

@@ -1,4 +1,4 @@
-#include "runtime/extended.h"
+#include "runtime/extended/extended.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <limits>
 #include <vector>
 
-#include "runtime/extended_arith.h"
-#include "runtime/power_tables.h"
+#include "runtime/extended/extended_arith.h"
+#include "runtime/extended/power_tables.h"
 
 namespace quorvex {
 namespace {

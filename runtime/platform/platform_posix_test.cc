@@ -4,7 +4,7 @@
 #include <filesystem>
 #include <string>
 
-#include "runtime/platform.h"
+#include "runtime/platform/platform.h"
 #include "tests/test_support.h"
 
 namespace quorvex {

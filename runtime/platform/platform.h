@@ -1,5 +1,5 @@
-#ifndef QUORVEX_RUNTIME_PLATFORM_H_
-#define QUORVEX_RUNTIME_PLATFORM_H_
+#ifndef QUORVEX_RUNTIME_PLATFORM_PLATFORM_H_
+#define QUORVEX_RUNTIME_PLATFORM_PLATFORM_H_
 
 #include <cstdint>
 #include <string>
@@ -86,4 +86,4 @@ class ScopedPlatform {
 
 }  // namespace quorvex
 
-#endif  // QUORVEX_RUNTIME_PLATFORM_H_
+#endif  // QUORVEX_RUNTIME_PLATFORM_PLATFORM_H_

@@ -1,4 +1,4 @@
-#include "runtime/float_text.h"
+#include "runtime/extended/float_text.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <regex>
 #include <string>
 
-#include "runtime/decimal_point.h"
+#include "runtime/extended/decimal_point.h"
 #include "runtime/exceptions.h"
-#include "runtime/extended_arith.h"
+#include "runtime/extended/extended_arith.h"
 
 namespace quorvex {
 namespace {

@@ -2,10 +2,10 @@
 #include <cstdint>
 #include <string>
 
-#include "runtime/decimal_point.h"
+#include "runtime/extended/decimal_point.h"
 #include "runtime/exceptions.h"
-#include "runtime/extended_arith.h"
-#include "runtime/float_text.h"
+#include "runtime/extended/extended_arith.h"
+#include "runtime/extended/float_text.h"
 
 namespace quorvex {
 namespace {

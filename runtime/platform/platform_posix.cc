@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "runtime/ascii.h"
-#include "runtime/platform.h"
+#include "runtime/platform/platform.h"
 
 namespace quorvex {
 namespace {

@@ -1,6 +1,6 @@
-#include "runtime/power_tables.h"
+#include "runtime/extended/power_tables.h"
 
-#include "runtime/extended_pack.h"
+#include "runtime/extended/extended_pack.h"
 
 namespace quorvex {
 

@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <string>
 
-#include "runtime/decimal_point.h"
-#include "runtime/float_text.h"
+#include "runtime/extended/decimal_point.h"
+#include "runtime/extended/float_text.h"
 
 namespace quorvex {
 namespace {

@@ -1,11 +1,11 @@
-#ifndef QUORVEX_RUNTIME_FLOAT_TEXT_H_
-#define QUORVEX_RUNTIME_FLOAT_TEXT_H_
+#ifndef QUORVEX_RUNTIME_EXTENDED_FLOAT_TEXT_H_
+#define QUORVEX_RUNTIME_EXTENDED_FLOAT_TEXT_H_
 
 #include <cstdint>
 #include <string>
 
-#include "runtime/extended.h"
-#include "runtime/power_tables.h"
+#include "runtime/extended/extended.h"
+#include "runtime/extended/power_tables.h"
 
 // Conversion between extended values and their decimal text, with DecimalPoint as the
 // separator.
@@ -43,4 +43,4 @@ Extended ParseExtended(const std::string& text);
 
 }  // namespace quorvex
 
-#endif  // QUORVEX_RUNTIME_FLOAT_TEXT_H_
+#endif  // QUORVEX_RUNTIME_EXTENDED_FLOAT_TEXT_H_

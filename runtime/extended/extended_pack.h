@@ -1,11 +1,11 @@
-#ifndef QUORVEX_RUNTIME_EXTENDED_PACK_H_
-#define QUORVEX_RUNTIME_EXTENDED_PACK_H_
+#ifndef QUORVEX_RUNTIME_EXTENDED_EXTENDED_PACK_H_
+#define QUORVEX_RUNTIME_EXTENDED_EXTENDED_PACK_H_
 
 #include <cstdint>
 
-#include "runtime/extended.h"
-#include "runtime/extended_arith.h"
-#include "runtime/wide_uint.h"
+#include "runtime/extended/extended.h"
+#include "runtime/extended/extended_arith.h"
+#include "runtime/extended/wide_uint.h"
 
 // The building blocks of the extended-precision operations: classifying an encoding, taking a
 // finite value apart, and putting an exact intermediate result back together with one
@@ -55,4 +55,4 @@ Extended PropagateNaN(Extended a, FloatFlags& flags);
 
 }  // namespace quorvex
 
-#endif  // QUORVEX_RUNTIME_EXTENDED_PACK_H_
+#endif  // QUORVEX_RUNTIME_EXTENDED_EXTENDED_PACK_H_

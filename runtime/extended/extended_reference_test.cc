@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/x87_reference.h"
+#include "runtime/extended/x87_reference.h"
 
 #ifdef QUORVEX_HAVE_X87_LONG_DOUBLE
 
@@ -10,8 +10,8 @@
 #include <cstdint>
 #include <string>
 
-#include "runtime/extended_arith.h"
-#include "runtime/power_tables.h"
+#include "runtime/extended/extended_arith.h"
+#include "runtime/extended/power_tables.h"
 
 namespace quorvex::x87 {
 namespace {

@@ -1,4 +1,4 @@
-#include "runtime/extended_pack.h"
+#include "runtime/extended/extended_pack.h"
 
 namespace quorvex {
 namespace {

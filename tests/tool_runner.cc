@@ -1,0 +1,91 @@
+#include "tests/tool_runner.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+#include "tests/test_support.h"
+
+namespace quorvex::testing {
+namespace fs = std::filesystem;
+
+namespace {
+
+// Runs the tool in folder with its standard output on output_fd (closed when it is -1);
+// returns the exit code.
+int RunWithStdout(const std::vector<std::string>& arguments, const fs::path& folder, int output_fd,
+                  bool close_input_and_error = false) {
+  pid_t child = fork();
+  if (child == 0) {
+    if (chdir(folder.c_str()) != 0) _exit(127);
+    int null_fd = open("/dev/null", O_RDONLY);
+    dup2(null_fd, 0);
+    close(null_fd);
+    if (close_input_and_error) {
+      close(0);
+      close(2);
+    }
+    if (output_fd >= 0) {
+      dup2(output_fd, 1);
+    } else {
+      close(1);
+    }
+    std::vector<char*> argv;
+    std::string tool = QUORVEX_TOOL_PATH;
+    argv.push_back(tool.data());
+    std::vector<std::string> copies = arguments;
+    for (std::string& argument : copies) argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    execv(tool.c_str(), argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+}  // namespace
+
+ToolRun RunTool(const std::vector<std::string>& arguments, const fs::path& folder) {
+  ScratchDir capture;
+  fs::path out_path = capture / "stdout";
+  int out_fd = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ToolRun run;
+  run.exit_code = RunWithStdout(arguments, folder, out_fd);
+  close(out_fd);
+  run.out = ReadFileBytes(out_path);
+  return run;
+}
+
+ToolRun RunToolWithoutInputAndError(const std::vector<std::string>& arguments,
+                                    const fs::path& folder) {
+  ScratchDir capture;
+  fs::path out_path = capture / "stdout";
+  int out_fd = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ToolRun run;
+  run.exit_code = RunWithStdout(arguments, folder, out_fd, true);
+  close(out_fd);
+  run.out = ReadFileBytes(out_path);
+  return run;
+}
+
+int RunToolIntoClosedPipe(const std::vector<std::string>& arguments, const fs::path& folder) {
+  int ends[2];
+  if (pipe(ends) != 0) throw std::runtime_error("cannot make a pipe");
+  close(ends[0]);
+  int code = RunWithStdout(arguments, folder, ends[1]);
+  close(ends[1]);
+  return code;
+}
+
+int RunToolWithOutput(const std::vector<std::string>& arguments, const fs::path& folder,
+                      const std::string& output_path) {
+  int out_fd = output_path.empty() ? -1 : open(output_path.c_str(), O_WRONLY);
+  int code = RunWithStdout(arguments, folder, out_fd);
+  if (out_fd >= 0) close(out_fd);
+  return code;
+}
+
+}  // namespace quorvex::testing
