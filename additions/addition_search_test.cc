@@ -11,6 +11,7 @@
 
 #include "additions/additions_table.h"
 #include "additions/literal_addition_scan.h"
+#include "driver/line_filter.h"
 #include "tests/test_support.h"
 
 namespace quorvex {
@@ -42,17 +43,11 @@ TEST(AdditionSearchTest, EveryPatternAloneAndInNoiseAgreesWithTheLiteralScan) {
   EXPECT_EQ(search.FirstHit("ColorGrid.OnStartDrag = x"), 3);  // 4 is the same text
 }
 
-std::string_view TrimmedLine(std::string_view line) {
-  const size_t first = line.find_first_not_of(' ');
-  return first == std::string_view::npos ? std::string_view() : line.substr(first);
-}
-
 // The class prefix an object header line sets, as the conversion run takes it; empty for any
 // other line.
 std::string PrefixOfHeader(std::string_view trimmed) {
-  if (trimmed.substr(0, 7) != "object ") return "";
-  const size_t colon = trimmed.find(": ");
-  return colon == std::string_view::npos ? "" : std::string(trimmed.substr(colon + 2)) + ".";
+  std::optional<std::string_view> class_text = HeaderClassText(trimmed);
+  return class_text ? std::string(*class_text) + "." : "";
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {

@@ -961,8 +961,4 @@ std::string_view AdditionAt(int index) {
   return kEntries[index - 1];
 }
 
-char* MutableAdditionAt(int index) {
-  return kEntries[index - 1];
-}
-
 }  // namespace quorvex

@@ -14,10 +14,6 @@ constexpr int kAdditionCapacity = 38;
 // The text of entry index, 1 to kAdditionCount.
 std::string_view AdditionAt(int index);
 
-// Write access to the characters of entry index (zero-terminated, at most kAdditionCapacity
-// characters); only the class listing uses it, to upper-case class parts in place.
-char* MutableAdditionAt(int index);
-
 }  // namespace quorvex
 
 #endif  // QUORVEX_ADDITIONS_ADDITIONS_TABLE_H_

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "formstream/binary_to_text.h"
+#include "runtime/little_endian.h"
 #include "runtime/memory_stream.h"
 
 namespace quorvex {
@@ -28,13 +29,12 @@ void PutShortString(std::string& bytes, const std::string& text) {
 }
 
 void PutInt32(std::string& bytes, int32_t value) {
-  for (int i = 0; i < 4; ++i) bytes += char(uint32_t(value) >> (8 * i));
+  bytes += LittleEndianBytes(uint32_t(value), 4);
 }
 
 void PutInt16Value(std::string& bytes, int value) {
   bytes += '\x03';
-  bytes += char(value & 0xFF);
-  bytes += char((value >> 8) & 0xFF);
+  bytes += LittleEndianBytes(uint16_t(value), 2);
 }
 
 void PutStringValue(std::string& bytes, const std::string& text) {

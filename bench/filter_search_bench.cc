@@ -74,16 +74,10 @@ const BenchText& Text() {
   return text;
 }
 
-std::string_view Trimmed(std::string_view line) {
-  const size_t first = line.find_first_not_of(' ');
-  return first == std::string_view::npos ? std::string_view() : line.substr(first);
-}
-
 // The class prefix an object header sets, or an empty string for any other line.
 std::string HeaderPrefix(std::string_view trimmed) {
-  if (trimmed.substr(0, 7) != "object ") return "";
-  const size_t colon = trimmed.find(": ");
-  return colon == std::string_view::npos ? "" : std::string(trimmed.substr(colon + 2)) + ".";
+  std::optional<std::string_view> class_text = HeaderClassText(trimmed);
+  return class_text ? std::string(*class_text) + "." : "";
 }
 
 bool SkipWithoutCorpus(benchmark::State& state) {
@@ -105,7 +99,7 @@ void BM_LiteralScan(benchmark::State& state) {
     std::string prefix;
     std::string prefixed;
     for (const std::string& line : Text().lines) {
-      const std::string_view trimmed = Trimmed(line);
+      const std::string_view trimmed = TrimmedLine(line);
       std::string header = HeaderPrefix(trimmed);
       if (!header.empty()) {
         prefix = std::move(header);
@@ -130,7 +124,7 @@ void BM_Automaton(benchmark::State& state) {
     dropped = 0;
     AdditionSearch::Position after_prefix = search.Start();
     for (const std::string& line : Text().lines) {
-      const std::string_view trimmed = Trimmed(line);
+      const std::string_view trimmed = TrimmedLine(line);
       const std::string header = HeaderPrefix(trimmed);
       if (!header.empty()) {
         after_prefix = search.Resume(search.Start(), header);

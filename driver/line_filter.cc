@@ -17,15 +17,6 @@ bool EndsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
-std::string_view Trimmed(std::string_view line) {
-  const size_t first = line.find_first_not_of(' ');
-  return first == std::string_view::npos ? std::string_view() : line.substr(first);
-}
-
-bool IsObjectHeader(std::string_view trimmed) {
-  return StartsWith(trimmed, kHeaderWord) && trimmed.find(kHeaderColon) != std::string_view::npos;
-}
-
 bool IsOpener(char c) {
   return c == '(' || c == '<' || c == '{';
 }
@@ -71,11 +62,23 @@ FilterDecision DropDecision() {
 
 }  // namespace
 
+std::string_view TrimmedLine(std::string_view line) {
+  const size_t first = line.find_first_not_of(' ');
+  return first == std::string_view::npos ? std::string_view() : line.substr(first);
+}
+
+std::optional<std::string_view> HeaderClassText(std::string_view trimmed) {
+  if (!StartsWith(trimmed, kHeaderWord)) return std::nullopt;
+  const size_t colon = trimmed.find(kHeaderColon);
+  if (colon == std::string_view::npos) return std::nullopt;
+  return trimmed.substr(colon + kHeaderColon.size());
+}
+
 FilterDecision LineFilter::Filter(const std::string& line) {
   if (open_brackets_ > 0) return DropContinuation(line);
-  const std::string_view trimmed = Trimmed(line);
-  if (IsObjectHeader(trimmed)) {
-    SetClassPrefix(trimmed.substr(trimmed.find(kHeaderColon) + kHeaderColon.size()));
+  const std::string_view trimmed = TrimmedLine(line);
+  if (std::optional<std::string_view> class_text = HeaderClassText(trimmed)) {
+    SetClassPrefix(*class_text);
     return FilterDecision();
   }
   if (MatchesAddition(trimmed)) return Drop(trimmed);

@@ -21,6 +21,13 @@ struct FilterDecision {
   std::optional<std::string> report;  // the line for the console, when there is one
 };
 
+// The line without its leading spaces (tabs stay).
+std::string_view TrimmedLine(std::string_view line);
+
+// For an object header ("object Name: TClass", the trimmed line starting with "object " and
+// holding ": " after it), the text after its first ": "; nothing for any other line.
+std::optional<std::string_view> HeaderClassText(std::string_view trimmed);
+
 // The filter pass of the conversion run, one line at a time, in the order of the text.
 //
 // Filter takes one whole line as read, without its line end (any length; nothing is cut), and

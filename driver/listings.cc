@@ -1,6 +1,5 @@
 #include "driver/listings.h"
 
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -17,14 +16,12 @@ bool InExceptionBlock(int index) {
   return index >= 8 && index <= 32;
 }
 
-// Upper-cases, in place, the class part of every property entry.
-void UpperCaseClassParts() {
-  for (int index = 1; index <= kAdditionCount; ++index) {
-    char* entry = MutableAdditionAt(index);
-    char* dot = std::strchr(entry, '.');
-    if (!dot) continue;
-    for (char* c = entry; c < dot; ++c) *c = UpperCaseAscii(*c);
-  }
+// The entry with its class part upper-cased, as the class argument is; the property part
+// keeps its case. The shared table itself is left as stored.
+std::string WithUpperCasedClassPart(std::string_view entry) {
+  size_t dot = entry.find('.');
+  if (dot == std::string_view::npos) return std::string(entry);
+  return UpperCasedAscii(std::string(entry.substr(0, dot))) + std::string(entry.substr(dot));
 }
 
 // An entry belongs to the class argument when the argument stands at the start of "T" and
@@ -60,10 +57,10 @@ void ComponentListing() {
 void ClassListing() {
   std::string typed = ArgumentAt(2);
   std::string class_argument = UpperCasedAscii(typed);
-  UpperCaseClassParts();
-  std::vector<std::string_view> selected;
+  std::vector<std::string> selected;
   for (int index = 1; index <= kAdditionCount; ++index) {
-    if (SelectedFor(class_argument, AdditionAt(index))) selected.push_back(AdditionAt(index));
+    std::string entry = WithUpperCasedClassPart(AdditionAt(index));
+    if (SelectedFor(class_argument, entry)) selected.push_back(entry);
   }
   if (selected.empty()) {
     WriteConsoleLine("No new properties for class " + typed + " in Delphi 3.");
@@ -72,8 +69,8 @@ void ClassListing() {
   WriteConsoleLine("", int32_t(selected.size()),
                    " new properties for class " + typed + " in Delphi 3:");
   WriteConsoleLine("");
-  for (std::string_view entry : selected) {
-    WriteConsoleLine("  " + std::string(entry.substr(entry.find('.') + 1)));
+  for (const std::string& entry : selected) {
+    WriteConsoleLine("  " + entry.substr(entry.find('.') + 1));
   }
 }
 

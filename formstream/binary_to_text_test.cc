@@ -5,8 +5,8 @@
 #include <string>
 
 #include "formstream/text_emitter.h"
-#include "runtime/extended/decimal_point.h"
 #include "runtime/exceptions.h"
+#include "runtime/extended/decimal_point.h"
 #include "tests/form_bytes.h"
 #include "tests/test_streams.h"
 
@@ -64,7 +64,7 @@ Failure FailureOf(const std::string& form) {
 
 const std::string kExtendedOneAndAHalf("\x05\x00\x00\x00\x00\x00\x00\x00\xC0\xFF\x3F", 11);
 
-TEST(BinaryFormToTextTest, TheWorkedExampleByteForByte) {
+TEST(BinaryFormToTextTest, EveryValueKindInItsLayoutByteForByte) {
   std::string form = Form(Object(
       "", "TMain", "Main",
       {Property("Left", Int8Value(-20)), Property("Caption", StringValue("It's\r\ndone")),

@@ -6,6 +6,7 @@
 #include "formstream/value_tag.h"
 #include "runtime/ascii.h"
 #include "runtime/exceptions.h"
+#include "runtime/little_endian.h"
 
 namespace quorvex {
 namespace {
@@ -19,10 +20,6 @@ constexpr int32_t kHeaderBytesBesideName = 10;
 // The reader looks at this many bytes only; the byte behind them in its buffer stays zero so
 // that the search for the name's end always stops inside the buffer.
 constexpr int32_t kReadWindow = 79;
-
-void PutLittleEndian(unsigned char* bytes, uint32_t value, int count) {
-  for (int i = 0; i < count; ++i) bytes[i] = uint8_t(value >> (8 * i));
-}
 
 // Reads the bytes of a binary form held in memory; a byte beyond the end reads as 0.
 class FormBytes {
@@ -78,9 +75,9 @@ void WriteFormResource(const TCustomMemoryStream& form, TStream& output) {
   for (int32_t i = 0; i < name_length; ++i) name[i] = bytes.Next();
   UpperCaseUpToZero(name, name_length);
   header[0] = kTypeMarker;
-  PutLittleEndian(&header[1], kDataResourceType, 2);
-  PutLittleEndian(name + name_length + 1, kMemoryFlags, 2);
-  PutLittleEndian(name + name_length + 3, uint32_t(form.Size()), 4);
+  StoreLittleEndian(&header[1], kDataResourceType, 2);
+  StoreLittleEndian(name + name_length + 1, kMemoryFlags, 2);
+  StoreLittleEndian(name + name_length + 3, uint32_t(form.Size()), 4);
   output.WriteAll(header.data(), int32_t(header.size()));
   output.WriteAll(form.Memory(), form.Size());
 }

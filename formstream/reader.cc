@@ -5,6 +5,7 @@
 #include "formstream/filer.h"
 #include "formstream/value_tag.h"
 #include "runtime/exceptions.h"
+#include "runtime/little_endian.h"
 
 namespace quorvex {
 namespace {
@@ -15,12 +16,6 @@ constexpr int32_t kStringPiece = 65536;
 
 [[noreturn]] void RaiseInvalidValue() {
   Raise<EReadError>(kMsgInvalidPropertyValue);
-}
-
-uint32_t LittleEndian(const unsigned char* bytes, int count) {
-  uint32_t value = 0;
-  for (int i = count - 1; i >= 0; --i) value = (value << 8) | bytes[i];
-  return value;
 }
 
 }  // namespace
@@ -59,10 +54,10 @@ int32_t TReader::GetIntegerPayload(uint8_t tag) {
       return int8_t(bytes[0]);
     case tagInt16:
       GetBytes(bytes, 2);
-      return int16_t(LittleEndian(bytes, 2));
+      return int16_t(LoadLittleEndian(bytes, 2));
     case tagInt32:
       GetBytes(bytes, 4);
-      return int32_t(LittleEndian(bytes, 4));
+      return int32_t(LoadLittleEndian(bytes, 4));
     default:
       RaiseInvalidValue();
   }
@@ -71,7 +66,7 @@ int32_t TReader::GetIntegerPayload(uint8_t tag) {
 int32_t TReader::GetLength() {
   unsigned char bytes[4];
   GetBytes(bytes, 4);
-  return int32_t(LittleEndian(bytes, 4));
+  return int32_t(LoadLittleEndian(bytes, 4));
 }
 
 int32_t TReader::GetInteger() {

@@ -32,14 +32,14 @@ bool IsIntegerTag(uint8_t tag) {
 }  // namespace
 
 void TextEmitter::EmitObject() {
-  int32_t depth = depth_;
   EmitObjectHeader();
-  SetDepth(depth + 1);
-  while (!reader_.AtListEnd()) EmitProperty();
-  reader_.ExpectTag(tagEnd);
-  while (!reader_.AtListEnd()) EmitObject();
-  reader_.ExpectTag(tagEnd);
-  SetDepth(depth);
+  {
+    DeeperLevel inside(*this);
+    while (!reader_.AtListEnd()) EmitProperty();
+    reader_.ExpectTag(tagEnd);
+    while (!reader_.AtListEnd()) EmitObject();
+    reader_.ExpectTag(tagEnd);
+  }
   EmitIndent();
   Put("end");
   Put(kLineEnd);
@@ -106,10 +106,9 @@ void TextEmitter::EmitValue() {
 }
 
 void TextEmitter::EmitList() {
-  int32_t depth = depth_;
   reader_.GetTag();
   Put("(");
-  SetDepth(depth + 1);
+  DeeperLevel elements(*this);
   while (!reader_.AtListEnd()) {
     // An element that gives no text and is not consumed would repeat without
     // end.
@@ -118,7 +117,6 @@ void TextEmitter::EmitList() {
     EmitValue();
   }
   reader_.ExpectTag(tagEnd);
-  SetDepth(depth);
   Put(")");
 }
 
@@ -135,18 +133,15 @@ void TextEmitter::EmitSet() {
 }
 
 void TextEmitter::EmitCollection() {
-  int32_t depth = depth_;
   reader_.GetTag();
   Put("<");
-  SetDepth(depth + 1);
+  DeeperLevel items(*this);
   while (!reader_.AtListEnd()) EmitCollectionItem();
   reader_.ExpectTag(tagEnd);
-  SetDepth(depth);
   Put(">");
 }
 
 void TextEmitter::EmitCollectionItem() {
-  int32_t depth = depth_;
   EmitLineBreak();
   Put("item");
   if (IsIntegerTag(reader_.PeekTag())) {
@@ -156,19 +151,19 @@ void TextEmitter::EmitCollectionItem() {
   }
   Put(kLineEnd);
   reader_.ExpectTag(tagList);
-  SetDepth(depth + 1);
-  while (!reader_.AtListEnd()) EmitProperty();
-  reader_.ExpectTag(tagEnd);
-  SetDepth(depth);
+  {
+    DeeperLevel properties(*this);
+    while (!reader_.AtListEnd()) EmitProperty();
+    reader_.ExpectTag(tagEnd);
+  }
   EmitIndent();
   Put("end");
 }
 
 void TextEmitter::EmitBinary() {
-  int32_t depth = depth_;
   reader_.GetTag();
   Put("{");
-  SetDepth(depth + 1);
+  DeeperLevel lines(*this);
   int32_t count = reader_.GetLength();
   bool own_lines = count >= kBinaryBytesPerLine;
   unsigned char bytes[kBinaryBytesPerLine];
@@ -181,7 +176,6 @@ void TextEmitter::EmitBinary() {
     writer_.PutBytes(digits, 2 * k);
     count -= k;
   }
-  SetDepth(depth);
   Put("}");
 }
 
@@ -204,9 +198,10 @@ void TextEmitter::EmitLineBreak() {
   EmitIndent();
 }
 
-void TextEmitter::SetDepth(int32_t depth) {
-  if (depth > kMaxNestingDepth) Raise<EReadError>(kMsgNestingTooDeep);
-  depth_ = depth;
+TextEmitter::DeeperLevel::DeeperLevel(TextEmitter& emitter)
+    : emitter_(emitter), saved_(emitter.depth_) {
+  if (saved_ + 1 > kMaxNestingDepth) Raise<EReadError>(kMsgNestingTooDeep);
+  emitter_.depth_ = saved_ + 1;
 }
 
 }  // namespace quorvex

@@ -35,8 +35,20 @@ class TextEmitter {
   void EmitInteger(int32_t value);
   void EmitIndent();
   void EmitLineBreak();
-  // Sets the depth, raising EReadError when it passes kMaxNestingDepth.
-  void SetDepth(int32_t depth);
+
+  // One level deeper for the lifetime of this object; raises EReadError when that passes
+  // kMaxNestingDepth.
+  class DeeperLevel {
+   public:
+    explicit DeeperLevel(TextEmitter& emitter);
+    ~DeeperLevel() { emitter_.depth_ = saved_; }
+    DeeperLevel(const DeeperLevel&) = delete;
+    DeeperLevel& operator=(const DeeperLevel&) = delete;
+
+   private:
+    TextEmitter& emitter_;
+    int32_t saved_;
+  };
 
   void Put(std::string_view text) { writer_.PutBytes(text.data(), int32_t(text.size())); }
 

@@ -135,7 +135,7 @@ TEST(FileStreamTest, SystemFailuresGiveZeroOrMinusOneAndWriteAllRaises) {
   faults.read_error = 30;
   char buffer[4];
   EXPECT_EQ(input.ReadSome(buffer, 4), 0);
-  faults.seek_error = 25;
+  faults.seek_error = kErrorSeek;
   EXPECT_EQ(input.MoveTo(0, FromStart), -1);
 
   TFileStream full(NameOf(dir / "FULL"), modeCreate);

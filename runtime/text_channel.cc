@@ -14,19 +14,19 @@ namespace {
 
 uint16_t MessageForIoError(int32_t number) {
   switch (number) {
-    case 2:
+    case kErrorFileNotFound:
       return kMsgFileNotFound;
-    case 3:
+    case kErrorPathNotFound:
       return kMsgInvalidFilename;
-    case 4:
+    case kErrorTooManyOpenFiles:
       return kMsgTooManyOpenFiles;
-    case 5:
+    case kErrorAccessDenied:
       return kMsgAccessDenied;
-    case 100:
+    case kIoErrorEndOfFile:
       return kMsgEndOfFile;
     case kIoErrorDiskFull:
       return kMsgDiskFull;
-    case 106:
+    case kIoErrorInvalidInput:
       return kMsgInvalidInput;
     default:
       return kMsgInOutError;
@@ -57,16 +57,16 @@ TextChannel& ConsoleOut() {
 }
 
 TextChannel::~TextChannel() {
-  if (!IsConsole() && osFile != kNoHandle) System().Close(osFile);
+  if (!IsConsole() && os_file_ != kNoHandle) System().Close(os_file_);
 }
 
 void TextChannel::BindName(const FileName& name) {
-  if (!IsConsole() && osFile != kNoHandle) System().Close(osFile);
-  path = name;
-  channelState = ChannelState::kClosed;
-  cursor = 0;
-  fill = 0;
-  osFile = kNoHandle;
+  if (!IsConsole() && os_file_ != kNoHandle) System().Close(os_file_);
+  path_ = name;
+  state_ = ChannelState::kClosed;
+  cursor_ = 0;
+  fill_ = 0;
+  os_file_ = kNoHandle;
 }
 
 void TextChannel::OpenForReading() {
@@ -78,40 +78,40 @@ void TextChannel::OpenForWriting() {
 }
 
 void TextChannel::Open(ChannelState direction) {
-  if (channelState == ChannelState::kReading || channelState == ChannelState::kWriting) {
+  if (state_ == ChannelState::kReading || state_ == ChannelState::kWriting) {
     CloseChannel();
-    if (channelState != ChannelState::kClosed && !IsConsole()) Release();
+    if (state_ != ChannelState::kClosed && !IsConsole()) Release();
   }
-  if (channelState == ChannelState::kUnbound) {
+  if (state_ == ChannelState::kUnbound) {
     PendingIoError = kIoErrorNotBound;
     return;
   }
-  channelState = direction;
-  cursor = 0;
-  fill = 0;
-  if (!OpenHandle(direction)) channelState = ChannelState::kClosed;
+  state_ = direction;
+  cursor_ = 0;
+  fill_ = 0;
+  if (!OpenHandle(direction)) state_ = ChannelState::kClosed;
 }
 
 bool TextChannel::OpenHandle(ChannelState direction) {
   bool writing = direction == ChannelState::kWriting;
   if (IsConsole()) {
-    osFile = System().StdHandle(console_stream_);
+    os_file_ = System().StdHandle(console_stream_);
   } else {
     OsResult opened =
         writing
-            ? System().Open(path, FileAccess::kWrite, kShareRead, FileDisposition::kCreateAlways)
-            : System().Open(path, FileAccess::kRead, kShareWrite, FileDisposition::kOpenExisting);
+            ? System().Open(path_, FileAccess::kWrite, kShareRead, FileDisposition::kCreateAlways)
+            : System().Open(path_, FileAccess::kRead, kShareWrite, FileDisposition::kOpenExisting);
     if (opened.error != 0) {
       PendingIoError = int32_t(opened.error);
       return false;
     }
-    osFile = OsHandle(opened.value);
+    os_file_ = OsHandle(opened.value);
   }
   if (!writing) return true;
-  FileKind kind = System().KindOf(osFile);
+  FileKind kind = System().KindOf(os_file_);
   if (kind == FileKind::kUnknown) {
-    if (!IsConsole()) System().Close(osFile);
-    osFile = kNoHandle;
+    if (!IsConsole()) System().Close(os_file_);
+    os_file_ = kNoHandle;
     PendingIoError = kIoErrorNotOpenForOutput;
     return false;
   }
@@ -121,44 +121,42 @@ bool TextChannel::OpenHandle(ChannelState direction) {
 
 // The console channels open themselves on first use in their own direction.
 bool TextChannel::OpenOnFirstUse(ChannelState direction) {
-  bool own_direction =
-      direction == ChannelState::kReading ? this == &ConsoleIn() : this == &ConsoleOut();
-  if (!own_direction || channelState != ChannelState::kClosed) return false;
+  if (!IsConsoleFor(direction) || state_ != ChannelState::kClosed) return false;
   Open(direction);
-  return channelState == direction;
+  return state_ == direction;
 }
 
 bool TextChannel::FillBuffer() {
-  cursor = 0;
-  fill = 0;
-  OsResult got = System().Read(osFile, bytes, kCapacity);
+  cursor_ = 0;
+  fill_ = 0;
+  OsResult got = System().Read(os_file_, bytes_, kCapacity);
   if (got.error != 0) {
     PendingIoError = int32_t(got.error);
     return false;
   }
   if (got.value == 0) {
-    bytes[0] = EndMark;
-    fill = 1;
+    bytes_[0] = EndMark;
+    fill_ = 1;
     return true;
   }
-  fill = int32_t(got.value);
+  fill_ = int32_t(got.value);
   return true;
 }
 
 char TextChannel::ReadByte() {
-  if (channelState != ChannelState::kReading && !OpenOnFirstUse(ChannelState::kReading)) {
+  if (state_ != ChannelState::kReading && !OpenOnFirstUse(ChannelState::kReading)) {
     PendingIoError = kIoErrorNotOpenForInput;
     return EndMark;
   }
-  if (cursor == fill && !FillBuffer()) return EndMark;
-  char c = bytes[cursor];
-  if (c != EndMark) ++cursor;
+  if (cursor_ == fill_ && !FillBuffer()) return EndMark;
+  char c = bytes_[cursor_];
+  if (c != EndMark) ++cursor_;
   return c;
 }
 
 char TextChannel::PeekByte() {
   char c = ReadByte();
-  if (c != EndMark) --cursor;
+  if (c != EndMark) --cursor_;
   return c;
 }
 
@@ -167,15 +165,15 @@ void TextChannel::ReadLinePart(std::string& line, size_t maximum) {
   while (line.size() < maximum) {
     char c = PeekByte();
     if (c == '\r' || c == '\n' || c == EndMark) return;
-    const char* start = bytes + cursor;
-    const char* end = bytes + fill;
+    const char* start = bytes_ + cursor_;
+    const char* end = bytes_ + fill_;
     const char* stop = start;
     while (stop < end && *stop != '\r' && *stop != '\n' && *stop != EndMark &&
            size_t(stop - start) < maximum - line.size()) {
       ++stop;
     }
     line.append(start, stop);
-    cursor += int32_t(stop - start);
+    cursor_ += int32_t(stop - start);
   }
 }
 
@@ -189,7 +187,7 @@ void TextChannel::SkipLine() {
 }
 
 bool TextChannel::AtEnd() {
-  if (channelState == ChannelState::kReading && cursor < fill) return bytes[cursor] == EndMark;
+  if (state_ == ChannelState::kReading && cursor_ < fill_) return bytes_[cursor_] == EndMark;
   return PeekByte() == EndMark;
 }
 
@@ -211,37 +209,37 @@ void TextChannel::WriteInteger(int32_t value, int32_t width) {
 
 void TextChannel::WriteLineEnd() {
   WriteBytes("\r\n", 2);
-  if (channelState == ChannelState::kWriting) {
+  if (state_ == ChannelState::kWriting) {
     if (flush_each_line_) DrainBuffer();
-  } else if (channelState != ChannelState::kReading) {
+  } else if (state_ != ChannelState::kReading) {
     PendingIoError = kIoErrorNotOpen;
   }
 }
 
 void TextChannel::WriteBytes(const char* data, size_t count) {
-  if (channelState != ChannelState::kWriting && !OpenOnFirstUse(ChannelState::kWriting)) {
+  if (state_ != ChannelState::kWriting && !OpenOnFirstUse(ChannelState::kWriting)) {
     PendingIoError = kIoErrorNotOpenForOutput;
     return;
   }
-  while (count >= size_t(kCapacity - cursor)) {
-    size_t room = size_t(kCapacity - cursor);
-    std::memcpy(bytes + cursor, data, room);
-    cursor = kCapacity;
+  while (count >= size_t(kCapacity - cursor_)) {
+    size_t room = size_t(kCapacity - cursor_);
+    std::memcpy(bytes_ + cursor_, data, room);
+    cursor_ = kCapacity;
     data += room;
     count -= room;
     if (!DrainBuffer()) return;
   }
-  std::memcpy(bytes + cursor, data, count);
-  cursor += int32_t(count);
+  std::memcpy(bytes_ + cursor_, data, count);
+  cursor_ += int32_t(count);
 }
 
 // Writes the waiting bytes in one system write. A write that puts fewer bytes than asked
 // counts as a full disk, so that a truncated file is never reported as written.
 bool TextChannel::DrainBuffer() {
-  int32_t waiting = cursor;
-  cursor = 0;
+  int32_t waiting = cursor_;
+  cursor_ = 0;
   if (waiting == 0) return true;
-  OsResult written = System().Write(osFile, bytes, waiting);
+  OsResult written = System().Write(os_file_, bytes_, waiting);
   if (written.error != 0) {
     PendingIoError = int32_t(written.error);
     return false;
@@ -254,7 +252,7 @@ bool TextChannel::DrainBuffer() {
 }
 
 void TextChannel::CloseChannel() {
-  switch (channelState) {
+  switch (state_) {
     case ChannelState::kReading:
       Release();
       return;
@@ -262,15 +260,15 @@ void TextChannel::CloseChannel() {
       if (DrainBuffer()) Release();
       return;
     default:
-      if (this != &ConsoleIn()) PendingIoError = kIoErrorNotOpen;
+      if (!IsConsoleFor(ChannelState::kReading)) PendingIoError = kIoErrorNotOpen;
   }
 }
 
 void TextChannel::Release() {
   if (IsConsole()) return;
-  channelState = ChannelState::kClosed;
-  uint32_t error = System().Close(osFile);
-  osFile = kNoHandle;
+  state_ = ChannelState::kClosed;
+  uint32_t error = System().Close(os_file_);
+  os_file_ = kNoHandle;
   if (error != 0) PendingIoError = int32_t(error);
 }
 

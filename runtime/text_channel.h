@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "runtime/file_name.h"
+#include "runtime/platform/os_errors.h"
 #include "runtime/platform/platform.h"
 
 namespace quorvex {
@@ -19,13 +20,6 @@ void CheckIo();
 
 // The byte that ends the readable text of a file wherever it stands (Ctrl-Z).
 constexpr char EndMark = 0x1A;
-
-// Error numbers the channels record themselves.
-constexpr int32_t kIoErrorDiskFull = 101;
-constexpr int32_t kIoErrorNotBound = 102;
-constexpr int32_t kIoErrorNotOpen = 103;
-constexpr int32_t kIoErrorNotOpenForInput = 104;
-constexpr int32_t kIoErrorNotOpenForOutput = 105;
 
 enum class ChannelState { kUnbound, kClosed, kReading, kWriting };
 
@@ -60,7 +54,7 @@ class TextChannel {
   void WriteInteger(int32_t value, int32_t width);
   void WriteLineEnd();
 
-  ChannelState State() const { return channelState; }
+  ChannelState State() const { return state_; }
 
  private:
   void Open(ChannelState direction);
@@ -72,16 +66,22 @@ class TextChannel {
   void WriteBytes(const char* data, size_t count);
   bool DrainBuffer();
   void Release();
-  bool IsConsole() const { return path.name.empty(); }
+  // A channel bound to the empty name is the console.
+  bool IsConsole() const { return path_.name.empty(); }
+  // The console channel that reads (standard input) or writes (standard output).
+  bool IsConsoleFor(ChannelState direction) const {
+    StdStream own = direction == ChannelState::kReading ? StdStream::kInput : StdStream::kOutput;
+    return IsConsole() && console_stream_ == own;
+  }
 
   StdStream console_stream_;
-  OsHandle osFile = kNoHandle;
-  ChannelState channelState = ChannelState::kUnbound;
-  int32_t cursor = 0;
-  int32_t fill = 0;
+  OsHandle os_file_ = kNoHandle;
+  ChannelState state_ = ChannelState::kUnbound;
+  int32_t cursor_ = 0;
+  int32_t fill_ = 0;
   bool flush_each_line_ = false;
-  FileName path;
-  char bytes[kCapacity] = {};
+  FileName path_;
+  char bytes_[kCapacity] = {};
 };
 
 // The console channels, bound to the empty name at start-up.

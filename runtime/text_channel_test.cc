@@ -191,7 +191,7 @@ TEST(TextChannel, RefusedOpenIsReported) {
   channel.BindName(FileName((folder / "locked").string()));
   channel.OpenForWriting();
   EXPECT_EQ(RunCheckIo().message, "File access denied");
-  platform.open_error = 32;
+  platform.open_error = kErrorSharingViolation;
   channel.OpenForReading();
   EXPECT_EQ(RunCheckIo().message, "I/O error 32");
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/platform/os_errors.h"
 #include "runtime/platform/platform.h"
 
 namespace quorvex::testing {
@@ -25,14 +26,14 @@ class FaultPlatform : public Platform {
   std::string stdout_path;
   // Opens of names containing this text fail with open_error.
   std::string refuse_open_of;
-  uint32_t open_error = 5;  // access denied
+  uint32_t open_error = kErrorAccessDenied;
   uint32_t read_error = 0;
   uint32_t seek_error = 0;
   // Writes to files (not standard output) stop once this many bytes have been written in all;
   // the write that crosses the limit puts what fits and then reports write_error, or, when
   // write_error is 0, returns the short count.
   int64_t write_budget = INT64_MAX;
-  uint32_t write_error = 112;  // disk full
+  uint32_t write_error = kErrorDiskFull;
 
   FileAccess last_access = FileAccess::kRead;
   unsigned last_share = 0;

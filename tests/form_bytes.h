@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "runtime/little_endian.h"
+
 namespace quorvex::testing {
 
 // Builders of binary form bytes for tests: each returns the encoding of one piece.
 
 inline std::string LittleEndian32(int64_t value) {
-  std::string bytes(4, '\0');
-  for (int i = 0; i < 4; ++i) bytes[size_t(i)] = char(uint32_t(value) >> (8 * i));
-  return bytes;
+  return LittleEndianBytes(uint32_t(value), 4);
 }
 
 inline std::string ShortString(const std::string& text) {
@@ -24,7 +24,7 @@ inline std::string Int8Value(int value) {
 }
 
 inline std::string Int16Value(int value) {
-  return std::string{'\x03', char(value & 0xFF), char((value >> 8) & 0xFF)};
+  return "\x03" + LittleEndianBytes(uint16_t(value), 2);
 }
 
 inline std::string Int32Value(int64_t value) {

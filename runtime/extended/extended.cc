@@ -1,19 +1,19 @@
 #include "runtime/extended/extended.h"
 
+#include "runtime/little_endian.h"
+
 namespace quorvex {
 
 Extended ExtendedFromBytes(const unsigned char* ten_bytes) {
   Extended value;
-  for (int i = 7; i >= 0; --i) value.significand = (value.significand << 8) | ten_bytes[i];
-  value.sign_exponent = uint16_t(ten_bytes[8] | (ten_bytes[9] << 8));
+  value.significand = LoadLittleEndian(ten_bytes, 8);
+  value.sign_exponent = uint16_t(LoadLittleEndian(ten_bytes + 8, 2));
   return value;
 }
 
 void ExtendedToBytes(Extended value, unsigned char* ten_bytes) {
-  for (int i = 0; i < 8; ++i)
-    ten_bytes[i] = static_cast<unsigned char>(value.significand >> (8 * i));
-  ten_bytes[8] = static_cast<unsigned char>(value.sign_exponent);
-  ten_bytes[9] = static_cast<unsigned char>(value.sign_exponent >> 8);
+  StoreLittleEndian(ten_bytes, value.significand, 8);
+  StoreLittleEndian(ten_bytes + 8, value.sign_exponent, 2);
 }
 
 Extended ExtendedFromInt(int64_t value) {

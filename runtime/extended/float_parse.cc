@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <string>
 
-#include "runtime/extended/decimal_point.h"
 #include "runtime/exceptions.h"
+#include "runtime/extended/decimal_point.h"
 #include "runtime/extended/extended_arith.h"
 #include "runtime/extended/float_text.h"
 

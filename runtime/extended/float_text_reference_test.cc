@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <string>
 
-#include "runtime/extended/decimal_point.h"
 #include "runtime/exceptions.h"
+#include "runtime/extended/decimal_point.h"
 #include "runtime/extended/extended_arith.h"
 
 namespace quorvex::x87 {

@@ -6,8 +6,8 @@
 #include <regex>
 #include <string>
 
-#include "runtime/extended/decimal_point.h"
 #include "runtime/exceptions.h"
+#include "runtime/extended/decimal_point.h"
 #include "runtime/extended/extended_arith.h"
 
 namespace quorvex {

@@ -11,66 +11,50 @@
 #include <vector>
 
 #include "runtime/ascii.h"
+#include "runtime/platform/os_errors.h"
 #include "runtime/platform/platform.h"
 
 namespace quorvex {
 namespace {
 
-// Error numbers of the tool's numbering.
-constexpr uint32_t kFileNotFound = 2;
-constexpr uint32_t kPathNotFound = 3;
-constexpr uint32_t kTooManyOpenFiles = 4;
-constexpr uint32_t kAccessDenied = 5;
-constexpr uint32_t kInvalidHandle = 6;
-constexpr uint32_t kNotEnoughMemory = 8;
-constexpr uint32_t kSeekError = 25;
-constexpr uint32_t kGeneralFailure = 31;
-constexpr uint32_t kSharingViolation = 32;
-constexpr uint32_t kFileExists = 80;
-constexpr uint32_t kInvalidParameter = 87;
-constexpr uint32_t kDiskFull = 112;
-constexpr uint32_t kNameTooLong = 206;
-constexpr uint32_t kNoData = 232;
-constexpr uint32_t kDeviceIoError = 1117;
-
 uint32_t ErrorNumberOf(int error) {
   switch (error) {
     case ENOENT:
-      return kFileNotFound;
+      return kErrorFileNotFound;
     case ENOTDIR:
-      return kPathNotFound;
+      return kErrorPathNotFound;
     case EACCES:
     case EPERM:
     case EROFS:
     case EISDIR:
-      return kAccessDenied;
+      return kErrorAccessDenied;
     case EMFILE:
     case ENFILE:
-      return kTooManyOpenFiles;
+      return kErrorTooManyOpenFiles;
     case EBADF:
-      return kInvalidHandle;
+      return kErrorInvalidHandle;
     case ENOMEM:
-      return kNotEnoughMemory;
+      return kErrorNotEnoughMemory;
     case ESPIPE:
-      return kSeekError;
+      return kErrorSeek;
     case EBUSY:
     case ETXTBSY:
-      return kSharingViolation;
+      return kErrorSharingViolation;
     case EEXIST:
-      return kFileExists;
+      return kErrorFileExists;
     case EINVAL:
-      return kInvalidParameter;
+      return kErrorInvalidParameter;
     case ENOSPC:
     case EDQUOT:
-      return kDiskFull;
+      return kErrorDiskFull;
     case ENAMETOOLONG:
-      return kNameTooLong;
+      return kErrorNameTooLong;
     case EPIPE:
-      return kNoData;
+      return kErrorNoData;
     case EIO:
-      return kDeviceIoError;
+      return kErrorDeviceIo;
     default:
-      return kGeneralFailure;
+      return kErrorGeneralFailure;
   }
 }
 
@@ -139,8 +123,8 @@ ResolvedPath Resolve(const FileName& name, bool must_exist) {
     bool last = i + 1 == derived.size();
     if (derived[i].empty() && !last) continue;
     std::string on_disk = ResolveComponent(path, derived[i], typed[i]);
-    if (on_disk.empty() && !last) return {"", kPathNotFound};
-    if (on_disk.empty() && must_exist) return {"", kFileNotFound};
+    if (on_disk.empty() && !last) return {"", kErrorPathNotFound};
+    if (on_disk.empty() && must_exist) return {"", kErrorFileNotFound};
     path = Join(path, on_disk.empty() ? derived[i] : on_disk);
   }
   return {path, 0};
@@ -216,7 +200,7 @@ class PosixPlatform : public Platform {
     struct stat info;
     if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
       close(fd);
-      return {-1, kAccessDenied};
+      return {-1, kErrorAccessDenied};
     }
     return {fd, 0};
   }
