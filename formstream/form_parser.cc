@@ -1,6 +1,7 @@
 #include "formstream/form_parser.h"
 
 #include <string>
+#include <utility>
 
 #include "formstream/text_emitter.h"
 #include "formstream/value_tag.h"
