@@ -2,8 +2,10 @@
 #define QUORVEX_FORMSTREAM_FILER_H_
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "formstream/value_tag.h"
 #include "runtime/extended/extended.h"
@@ -89,6 +91,25 @@ class TWriter : public TFiler {
 
   void PutBytes(const void* source, int32_t count);
   void DrainBuffer();
+
+  // The value operations, each appending one piece of a binary form in the encoding the
+  // writer chooses: the smallest integer tag, a long string only beyond 255 bytes, the
+  // dedicated tags for False, True and nil, names cut to 255 bytes.
+  void PutTag(uint8_t tag) { PutBytes(&tag, 1); }
+  void OpenList() { PutTag(tagList); }
+  void CloseList() { PutTag(tagEnd); }
+  void PutInteger(int32_t value);
+  void PutFloat(Extended value);
+  void PutString(std::string_view text);
+  void PutName(std::string_view text);
+  void PutIdent(std::string_view text);
+  // Nothing without flags; otherwise the prefix byte and, with flagChildPosition, the
+  // position.
+  void PutPrefix(uint8_t flags, int32_t child_position);
+  void PutSignature() { PutBytes(FormSignature, sizeof FormSignature); }
+  // A binary value of the bytes producer writes into the stream it is given. When the
+  // producer fails, nothing of the value has been appended.
+  void PutBinary(const std::function<void(TStream&)>& producer);
 
  private:
   int32_t pending_ = 0;

@@ -220,5 +220,69 @@ TEST(WriterBytesTest, DestructionWritesOutWhatIsWaitingAndSwallowsAFailure) {
   EXPECT_EQ(refusing.writes, (std::vector<int32_t>{3}));
 }
 
+// The bytes one value operation appends.
+template <class Put>
+std::string Written(Put put) {
+  TMemoryStream stream;
+  {
+    TWriter writer(stream, kFilerBufferSize);
+    put(writer);
+    writer.Release();
+  }
+  return ContentOf(stream);
+}
+
+TEST(WriterValuesTest, EachOperationChoosesItsEncoding) {
+  EXPECT_EQ(Written([](TWriter& w) { w.PutInteger(127); }), "\x02\x7F");
+  EXPECT_EQ(Written([](TWriter& w) { w.PutInteger(-128); }), "\x02\x80");
+  EXPECT_EQ(Written([](TWriter& w) { w.PutInteger(128); }), "\x03\x80\x00"s);
+  EXPECT_EQ(Written([](TWriter& w) { w.PutInteger(-32768); }), "\x03\x00\x80"s);
+  EXPECT_EQ(Written([](TWriter& w) { w.PutInteger(32768); }), "\x04\x00\x80\x00\x00"s);
+  EXPECT_EQ(Written([](TWriter& w) { w.PutInteger(INT32_MIN); }), "\x04\x00\x00\x00\x80"s);
+  EXPECT_EQ(Written([](TWriter& w) { w.PutString(std::string(255, 'a')); }),
+            "\x06\xFF" + std::string(255, 'a'));
+  EXPECT_EQ(Written([](TWriter& w) { w.PutString(std::string(256, 'a')); }),
+            "\x0C\x00\x01\x00\x00"s + std::string(256, 'a'));
+  EXPECT_EQ(Written([](TWriter& w) { w.PutName(std::string(300, 'n')); }),
+            "\xFF" + std::string(255, 'n'));
+  EXPECT_EQ(Written([](TWriter& w) {
+              for (const char* word : {"FALSE", "true", "NIL", "nill", "Truth"}) w.PutIdent(word);
+            }),
+            "\x08\x09\x0D\x07\x04nill\x07\x05Truth");
+  EXPECT_EQ(Written([](TWriter& w) {
+              w.PutPrefix(0, 7);
+              w.PutPrefix(flagInherited, 7);
+              w.PutPrefix(flagInherited | flagChildPosition, 5);
+              w.PutPrefix(flagChildPosition, -300);
+            }),
+            "\xF1\xF3\x02\x05\xF2\x03\xD4\xFE");
+  EXPECT_EQ(Written([](TWriter& w) {
+              w.PutSignature();
+              w.OpenList();
+              w.CloseList();
+              w.PutFloat(ExtendedFromInt(1));
+            }),
+            "TPF0\x01\x00\x05\x00\x00\x00\x00\x00\x00\x00\x80\xFF\x3F"s);
+}
+
+TEST(WriterValuesTest, ABinaryValueIsAppendedOnlyWhenItsProducerSucceeds) {
+  EXPECT_EQ(Written([](TWriter& w) {
+              w.PutBinary([](TStream& bytes) { bytes.WriteAll("\x01\x02", 2); });
+              w.PutBinary([](TStream&) {});
+            }),
+            "\x0A\x02\x00\x00\x00\x01\x02\x0A\x00\x00\x00\x00"s);
+  EXPECT_EQ(Written([](TWriter& w) {
+              w.PutTag(tagNil);
+              try {
+                w.PutBinary([](TStream& bytes) {
+                  bytes.WriteAll("\x01", 1);
+                  Raise<EParserError>(kMsgInvalidBinary);
+                });
+              } catch (const EParserError&) {
+              }
+            }),
+            "\x0D");
+}
+
 }  // namespace
 }  // namespace quorvex

@@ -1,5 +1,6 @@
 #include "formstream/value_text.h"
 
+#include <array>
 #include <charconv>
 
 namespace quorvex {
@@ -11,7 +12,35 @@ bool IsRunByte(unsigned char c) {
   return c >= 0x20 && c != kApostrophe;
 }
 
+constexpr uint8_t kNotHex = 0xFF;
+
+constexpr std::array<uint8_t, 256> MakeHexValues() {
+  std::array<uint8_t, 256> values{};
+  for (int c = 0; c < 256; ++c) {
+    values[size_t(c)] = kNotHex;
+    if (c >= '0' && c <= '9') values[size_t(c)] = uint8_t(c - '0');
+    if (c >= 'A' && c <= 'F') values[size_t(c)] = uint8_t(c - 'A' + 10);
+    if (c >= 'a' && c <= 'f') values[size_t(c)] = uint8_t(c - 'a' + 10);
+  }
+  return values;
+}
+
+constexpr std::array<uint8_t, 256> kHexValues = MakeHexValues();
+
 }  // namespace
+
+int32_t HexPairsToBytes(const unsigned char* text, unsigned char* destination, int32_t maximum) {
+  int32_t written = 0;
+  while (written < maximum) {
+    uint8_t high = kHexValues[text[0]];
+    if (high == kNotHex) break;
+    uint8_t low = kHexValues[text[1]];
+    if (low == kNotHex) break;
+    destination[written++] = uint8_t(high << 4 | low);
+    text += 2;
+  }
+  return written;
+}
 
 void BytesToHex(const unsigned char* bytes, char* text, int32_t count) {
   static constexpr char kDigits[] = "0123456789ABCDEF";

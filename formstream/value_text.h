@@ -11,6 +11,13 @@ namespace quorvex {
 // four bits first.
 void BytesToHex(const unsigned char* bytes, char* text, int32_t count);
 
+// Decodes pairs of hexadecimal digits (either case) from text into destination, the first
+// digit of a pair giving the high four bits, until a pair holds another character or maximum
+// bytes are written; returns the number of bytes written. The second character of a pair is
+// read only when the first is a digit, so a text ending in any non-digit byte is never read
+// past that byte.
+int32_t HexPairsToBytes(const unsigned char* text, unsigned char* destination, int32_t maximum);
+
 // Appends value in the quoted form of the text form: runs of bytes from 0x20 up other than
 // the apostrophe between apostrophes, every other byte as "#" and its decimal value, and "''"
 // for the empty string.

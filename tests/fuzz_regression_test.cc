@@ -1,6 +1,6 @@
 // Replays every input kept in fuzz/corpus/<target>/ through the entry function of its target:
 // each must end with a result or with one of the tool's own exceptions, which the entry
-// function absorbs.
+// function absorbs, and hold what the entry function checks.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,7 +9,9 @@
 #include <map>
 #include <string>
 
+#include "fuzz/form_round_trip_entry.h"
 #include "fuzz/resource_form_to_text_entry.h"
+#include "fuzz/text_form_to_binary_entry.h"
 #include "tests/test_support.h"
 
 namespace quorvex {
@@ -17,11 +19,17 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using Entry = std::function<void(const uint8_t*, size_t)>;
+using Entry = std::function<bool(const uint8_t*, size_t)>;
 
 const std::map<std::string, Entry>& Targets() {
   static const std::map<std::string, Entry> targets = {
-      {"resource_form_to_text", ResourceFormToTextEntry},
+      {"form_round_trip", FormRoundTripEntry},
+      {"resource_form_to_text",
+       [](const uint8_t* data, size_t size) {
+         ResourceFormToTextEntry(data, size);
+         return true;
+       }},
+      {"text_form_to_binary", TextFormToBinaryEntry},
   };
   return targets;
 }
@@ -40,7 +48,7 @@ TEST(FuzzRegressionTest, EveryKeptInputRunsCleanly) {
     for (const auto& input : fs::directory_iterator(folder.path())) {
       SCOPED_TRACE(input.path().string());
       std::string bytes = testing::ReadFileBytes(input.path());
-      entry->second(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+      EXPECT_TRUE(entry->second(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
       ++replayed;
     }
   }
