@@ -7,8 +7,10 @@
 #include "driver/conversion_names.h"
 #include "driver/form_file_steps.h"
 #include "driver/line_filter.h"
+#include "driver/run_guards.h"
 #include "runtime/arguments.h"
 #include "runtime/exceptions.h"
+#include "runtime/replacement_file.h"
 #include "runtime/text_channel.h"
 
 namespace quorvex {
@@ -57,29 +59,57 @@ void OpenForReadingChecked(TextChannel& channel) {
   CheckIo();
 }
 
-void OpenForWritingChecked(TextChannel& channel) {
-  channel.OpenForWriting();
-  CheckIo();
-}
-
 void CloseChecked(TextChannel& channel) {
   channel.CloseChannel();
   CheckIo();
 }
 
-// Copies the text to its backup, then filters the backup back into the text.
-void BackUpAndFilter(const ConversionNames& names) {
-  TextChannel text;
+// The channel writes into the replacement's temporary; a temporary that could not be created
+// fails like the creation of the file itself.
+void OpenForWritingChecked(TextChannel& channel, const ReplacementFile& replacement) {
+  if (replacement.Error() != 0) {
+    PendingIoError = int32_t(replacement.Error());
+  } else {
+    channel.OpenForWritingOn(replacement.Handle());
+  }
+  CheckIo();
+}
+
+void CommitChecked(ReplacementFile& replacement) {
+  if (uint32_t error = replacement.Commit()) PendingIoError = int32_t(error);
+  CheckIo();
+}
+
+// Copies the text to its backup, which is complete and on the disk before the filter starts.
+void BackUp(TextChannel& text, const FileName& backup_name) {
+  ReplacementFile replacement(backup_name);
   TextChannel backup;
+  backup.BindName(backup_name);
+  OpenForWritingChecked(backup, replacement);
+  CopyLines(text, backup);
+  CloseChecked(backup);
+  CommitChecked(replacement);
+}
+
+// Copies the text to its backup, then filters the backup into a replacement of the text,
+// which takes the text's place only once the filter has finished. The replacement is the
+// caller's, so that the replaced text stays held until the run ends.
+void BackUpAndFilter(const ConversionNames& names, ReplacementFile& filtered) {
+  TextChannel text;
   text.BindName(names.text);
   OpenForReadingChecked(text);
+  BackUp(text, names.backup);
+  TextChannel backup;
   backup.BindName(names.backup);
-  OpenForWritingChecked(backup);
-  CopyLines(text, backup);
   OpenForReadingChecked(backup);
-  OpenForWritingChecked(text);
+  OpenForWritingChecked(text, filtered);
   FilterLines(backup, text);
   CloseChecked(text);
+  // The filter's reports reach the console before the text is replaced, so that a console
+  // that can no longer be written leaves the text as it was. Closing the console channel
+  // writes out its bytes and leaves it open.
+  CloseChecked(ConsoleOut());
+  CommitChecked(filtered);
   CloseChecked(backup);
 }
 
@@ -93,8 +123,11 @@ void BackUpAndFilter(const ConversionNames& names) {
 
 void ConversionRun() {
   ConversionNames names = DeriveConversionNames(ArgumentAt(1));
+  RunGuard guard(names);
   if (names.is_form) FormFileToTextFile(names.form, names.text);
-  BackUpAndFilter(names);
+  CheckNothingFollowsEndMark(names.text);
+  ReplacementFile filtered(names.text);
+  BackUpAndFilter(names, filtered);
   if (names.is_form) RefuseTextToFormFile(names);
 }
 

@@ -27,6 +27,11 @@ enum MessageId : uint16_t {
   kMsgNestingTooDeep = 61549,         // Form nested too deeply
   kMsgInvalidPropertyValue = 61550,   // Invalid property value
   kMsgTextToFormUnsupported = 61551,  // Turning text back into a binary form ...
+  kMsgSameFile = 61552,               // Cannot create file %s: it is the same file as %s
+  kMsgNotRegularInput = 61553,        // Cannot open file %s: it is not a regular file
+  kMsgNotRegularOutput = 61554,       // Cannot create file %s: it is not a regular file
+  kMsgInUse = 61555,                  // Cannot open file %s: another run is converting it ...
+  kMsgTextAfterEndMark = 61556,       // %s holds text after its end mark (Ctrl-Z) ...
   kMsgInvalidInteger = 65408,         // '%s' is not a valid integer value
   kMsgInvalidFloat = 65409,           // '%s' is not a valid floating point value
   kMsgOutOfMemory = 65415,            // Out of memory

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "runtime/arguments.h"
 #include "runtime/extended/decimal_point.h"
@@ -25,6 +26,25 @@ std::string RunErrorLine(const RunError& error) {
   return line;
 }
 
+// Writes text to standard error, for a report that standard output refused.
+// A failure here is the last one possible and is ignored.
+void WriteToStandardError(std::string_view text) {
+  int32_t pending = PendingIoError;
+  TextChannel error_channel(StdStream::kError);
+  error_channel.BindName(FileName());
+  error_channel.OpenForWriting();
+  error_channel.WriteText(text);
+  error_channel.CloseChannel();
+  PendingIoError = pending;
+}
+
+std::string ReportOf(const Exception& failure) {
+  const std::string& message = failure.Message();
+  std::string stop = !message.empty() && message.back() != '.' ? "." : "";
+  return FillPattern(LoadMessage(kMsgExceptionReport),
+                     {failure.ClassName(), ModuleName(), failure.CodePosition(), message, stop});
+}
+
 }  // namespace
 
 void StartRuntime() {
@@ -36,10 +56,17 @@ void StartRuntime() {
 
 int Terminate(int code) {
   ConsoleIn().CloseChannel();
+  std::string waiting(ConsoleOut().WaitingBytes());
   if (ConsoleOut().State() == ChannelState::kWriting) ConsoleOut().CloseChannel();
-  bool lost_output = PendingIoError != 0;
-  PendingIoError = 0;
-  return lost_output && code == 0 ? 1 : code;
+  if (PendingIoError == 0) return code;
+  // The last console bytes never reached standard output: they go to standard error, with the
+  // report of why, and the run counts as failed.
+  try {
+    CheckIo();
+  } catch (const Exception& failure) {
+    WriteToStandardError(waiting + ReportOf(failure) + "\r\n");
+  }
+  return code == 0 ? 1 : code;
 }
 
 std::string ModuleName() {
@@ -51,17 +78,16 @@ std::string ModuleName() {
 }
 
 void ExceptionReport(const Exception& failure) {
-  const std::string& message = failure.Message();
-  std::string stop = !message.empty() && message.back() != '.' ? "." : "";
-  std::string report =
-      FillPattern(LoadMessage(kMsgExceptionReport),
-                  {failure.ClassName(), ModuleName(), failure.CodePosition(), message, stop});
+  std::string report = ReportOf(failure);
   try {
+    // Closing writes the report out at once, so that a refusal is known here.
     ConsoleOut().WriteText(report);
     ConsoleOut().WriteLineEnd();
+    ConsoleOut().CloseChannel();
     CheckIo();
   } catch (const Exception&) {
-    // The console cannot take the report; the exit code still tells of the failure.
+    // Standard output cannot take the report: standard error gets it instead.
+    WriteToStandardError(report + "\r\n");
   }
 }
 

@@ -10,11 +10,13 @@ namespace quorvex {
 void StartRuntime();
 
 // Writes out and closes the console channels and gives the exit code of the process: code
-// itself, or 1 when a run that would end with 0 cannot write out its console output.
+// itself, or 1 when a run that would end with 0 cannot write out its console output. Console
+// bytes that standard output refuses at this point go to standard error with the report of
+// the failure.
 int Terminate(int code);
 
-// Writes the two-line report of a failure that nothing handled to the console. A failure
-// while writing it is swallowed: the process ends with exit code 1 all the same.
+// Writes the two-line report of a failure that nothing handled to the console, or to standard
+// error when standard output cannot take it; the process ends with exit code 1 all the same.
 void ExceptionReport(const Exception& failure);
 
 // Writes the one-line report of a run-time error that cannot become an exception.

@@ -57,11 +57,12 @@ TextChannel& ConsoleOut() {
 }
 
 TextChannel::~TextChannel() {
-  if (!IsConsole() && os_file_ != kNoHandle) System().Close(os_file_);
+  if (OwnsHandle()) System().Close(os_file_);
 }
 
 void TextChannel::BindName(const FileName& name) {
-  if (!IsConsole() && os_file_ != kNoHandle) System().Close(os_file_);
+  if (OwnsHandle()) System().Close(os_file_);
+  lent_ = kNoHandle;
   path_ = name;
   state_ = ChannelState::kClosed;
   cursor_ = 0;
@@ -77,7 +78,11 @@ void TextChannel::OpenForWriting() {
   Open(ChannelState::kWriting);
 }
 
-void TextChannel::Open(ChannelState direction) {
+void TextChannel::OpenForWritingOn(OsHandle lent) {
+  Open(ChannelState::kWriting, lent);
+}
+
+void TextChannel::Open(ChannelState direction, OsHandle lent) {
   if (state_ == ChannelState::kReading || state_ == ChannelState::kWriting) {
     CloseChannel();
     if (state_ != ChannelState::kClosed && !IsConsole()) Release();
@@ -89,6 +94,7 @@ void TextChannel::Open(ChannelState direction) {
   state_ = direction;
   cursor_ = 0;
   fill_ = 0;
+  lent_ = lent;
   if (!OpenHandle(direction)) state_ = ChannelState::kClosed;
 }
 
@@ -96,6 +102,8 @@ bool TextChannel::OpenHandle(ChannelState direction) {
   bool writing = direction == ChannelState::kWriting;
   if (IsConsole()) {
     os_file_ = System().StdHandle(console_stream_);
+  } else if (lent_ != kNoHandle) {
+    os_file_ = lent_;
   } else {
     OsResult opened =
         writing
@@ -110,7 +118,7 @@ bool TextChannel::OpenHandle(ChannelState direction) {
   if (!writing) return true;
   FileKind kind = System().KindOf(os_file_);
   if (kind == FileKind::kUnknown) {
-    if (!IsConsole()) System().Close(os_file_);
+    if (OwnsHandle()) System().Close(os_file_);
     os_file_ = kNoHandle;
     PendingIoError = kIoErrorNotOpenForOutput;
     return false;
@@ -267,7 +275,7 @@ void TextChannel::CloseChannel() {
 void TextChannel::Release() {
   if (IsConsole()) return;
   state_ = ChannelState::kClosed;
-  uint32_t error = System().Close(os_file_);
+  uint32_t error = OwnsHandle() ? System().Close(os_file_) : 0;
   os_file_ = kNoHandle;
   if (error != 0) PendingIoError = int32_t(error);
 }

@@ -40,6 +40,9 @@ class TextChannel {
   void BindName(const FileName& name);
   void OpenForReading();
   void OpenForWriting();
+  // Opens the channel for writing into a file that is already open, such as the temporary of
+  // a replacement; the channel writes to it but never closes it.
+  void OpenForWritingOn(OsHandle lent);
   void CloseChannel();
 
   // Appends the bytes of the current line, up to maximum of them, to line; never consumes the
@@ -55,9 +58,14 @@ class TextChannel {
   void WriteLineEnd();
 
   ChannelState State() const { return state_; }
+  // The bytes written but not yet handed to the system.
+  std::string_view WaitingBytes() const {
+    return state_ == ChannelState::kWriting ? std::string_view(bytes_, size_t(cursor_))
+                                            : std::string_view();
+  }
 
  private:
-  void Open(ChannelState direction);
+  void Open(ChannelState direction, OsHandle lent = kNoHandle);
   bool OpenOnFirstUse(ChannelState direction);
   bool OpenHandle(ChannelState direction);
   char ReadByte();
@@ -68,6 +76,8 @@ class TextChannel {
   void Release();
   // A channel bound to the empty name is the console.
   bool IsConsole() const { return path_.name.empty(); }
+  // Whether closing the channel closes its handle: not for the console or a lent handle.
+  bool OwnsHandle() const { return !IsConsole() && os_file_ != kNoHandle && os_file_ != lent_; }
   // The console channel that reads (standard input) or writes (standard output).
   bool IsConsoleFor(ChannelState direction) const {
     StdStream own = direction == ChannelState::kReading ? StdStream::kInput : StdStream::kOutput;
@@ -76,6 +86,7 @@ class TextChannel {
 
   StdStream console_stream_;
   OsHandle os_file_ = kNoHandle;
+  OsHandle lent_ = kNoHandle;
   ChannelState state_ = ChannelState::kUnbound;
   int32_t cursor_ = 0;
   int32_t fill_ = 0;

@@ -164,7 +164,7 @@ TEST(EndToEnd, BackupStaysInTheFormsFolder) {
 TEST(EndToEnd, LineEndsAndLongLines) {
   ScratchDir folder;
   const std::string long_value = "  Caption = '" + std::string(1000, 'x') + "'";
-  WriteFileBytes(folder / "f.txt", "object A: TEdit\n" + long_value + "\rImeMode = x\n\x1Atail");
+  WriteFileBytes(folder / "f.txt", "object A: TEdit\n" + long_value + "\rImeMode = x\n\x1A\x1A");
   ToolRun run = RunTool({"f.txt"}, folder.path());
   EXPECT_EQ(run.exit_code, 0);
   EXPECT_EQ(run.out, kBanner + "Skipped: TEdit.ImeMode = x\r\n");
@@ -220,10 +220,10 @@ TEST(EndToEnd, MissingFormFileIsReported) {
 
 TEST(EndToEnd, LostConsoleOutputFailsTheRun) {
   ScratchDir folder;
-  EXPECT_EQ(RunToolWithOutput({"/?", "TForm"}, folder.path(), "/dev/full"), 1);
-  EXPECT_EQ(RunToolWithOutput({}, folder.path(), "/dev/full"), 1);
-  EXPECT_EQ(RunToolWithOutput({"/?"}, folder.path(), ""), 1) << "standard output closed";
-  EXPECT_EQ(RunToolIntoClosedPipe({"/?"}, folder.path()), 1) << "a broken pipe";
+  EXPECT_EQ(RunToolWithOutput({"/?", "TForm"}, folder.path(), "/dev/full").exit_code, 1);
+  EXPECT_EQ(RunToolWithOutput({}, folder.path(), "/dev/full").exit_code, 1);
+  EXPECT_EQ(RunToolWithOutput({"/?"}, folder.path(), "").exit_code, 1) << "standard output closed";
+  EXPECT_EQ(RunToolIntoClosedPipe({"/?"}, folder.path()).exit_code, 1) << "a broken pipe";
 }
 
 TEST(EndToEnd, ClosedInputAndErrorHandlesAreNotTakenByFiles) {
@@ -239,7 +239,7 @@ TEST(EndToEnd, ClosedInputAndErrorHandlesAreNotTakenByFiles) {
 TEST(EndToEnd, ClosedStandardOutputNeverReachesAFile) {
   ScratchDir folder;
   WriteFileBytes(folder / "f.txt", "object A: TEdit\r\nImeMode = x\r\n");
-  EXPECT_EQ(RunToolWithOutput({"f.txt"}, folder.path(), ""), 1);
+  EXPECT_EQ(RunToolWithOutput({"f.txt"}, folder.path(), "").exit_code, 1);
   EXPECT_EQ(ReadFileBytes(folder / "f.txt"), "object A: TEdit\r\nImeMode = x\r\n");
   EXPECT_FALSE(fs::exists(folder / "F.BAK"));
 }

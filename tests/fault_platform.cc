@@ -40,6 +40,7 @@ OsResult FaultPlatform::Read(OsHandle handle, void* buffer, int32_t count) {
 
 OsResult FaultPlatform::Write(OsHandle handle, const void* buffer, int32_t count) {
   if (handle == stdout_handle_) return NativePlatform().Write(handle, buffer, count);
+  if (++writes == fail_write_at) return {0, write_error};
   int64_t passing = std::min<int64_t>(count, write_budget);
   write_budget -= passing;
   OsResult written = NativePlatform().Write(handle, buffer, int32_t(passing));
@@ -56,6 +57,21 @@ uint32_t FaultPlatform::Close(OsHandle handle) {
   ++closes;
   closed_names.push_back(opened_names_[handle]);
   return NativePlatform().Close(handle);
+}
+
+uint32_t FaultPlatform::Sync(OsHandle handle) {
+  if (++syncs == fail_sync_at) return kErrorDeviceIo;
+  return NativePlatform().Sync(handle);
+}
+
+uint32_t FaultPlatform::Rename(const FileName& from, const FileName& to) {
+  if (++renames == fail_rename_at) return kErrorAccessDenied;
+  return NativePlatform().Rename(from, to);
+}
+
+uint32_t FaultPlatform::SyncFolderOf(const FileName& file) {
+  if (++syncs == fail_sync_at) return kErrorDeviceIo;
+  return NativePlatform().SyncFolderOf(file);
 }
 
 }  // namespace quorvex::testing

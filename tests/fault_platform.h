@@ -34,6 +34,15 @@ class FaultPlatform : public Platform {
   // write_error is 0, returns the short count.
   int64_t write_budget = INT64_MAX;
   uint32_t write_error = kErrorDiskFull;
+  // The N-th write to a file, rename, or sync (of a file or a folder) fails, counted from 1;
+  // 0 injects nothing. The counters below count every call, so a run without faults tells how
+  // many there are.
+  int fail_write_at = 0;
+  int fail_rename_at = 0;
+  int fail_sync_at = 0;
+  int writes = 0;
+  int renames = 0;
+  int syncs = 0;
 
   FileAccess last_access = FileAccess::kRead;
   unsigned last_share = 0;
@@ -54,6 +63,23 @@ class FaultPlatform : public Platform {
   OsResult Write(OsHandle handle, const void* buffer, int32_t count) override;
   OsResult Seek(OsHandle handle, int64_t offset, SeekOrigin origin) override;
   uint32_t Close(OsHandle handle) override;
+  uint32_t Sync(OsHandle handle) override;
+  uint32_t Rename(const FileName& from, const FileName& to) override;
+  uint32_t SyncFolderOf(const FileName& file) override;
+  uint32_t Remove(const FileName& name) override { return NativePlatform().Remove(name); }
+  FileIdentity Identify(const FileName& name) override { return NativePlatform().Identify(name); }
+  FileIdentity IdentifyOpen(OsHandle handle) override {
+    return NativePlatform().IdentifyOpen(handle);
+  }
+  std::string FinalPathOf(const FileName& name) override {
+    return NativePlatform().FinalPathOf(name);
+  }
+  uint32_t CopyPermissions(const FileName& from, OsHandle to) override {
+    return NativePlatform().CopyPermissions(from, to);
+  }
+  uint32_t LockExclusive(OsHandle handle) override {
+    return NativePlatform().LockExclusive(handle);
+  }
 
  private:
   OsHandle stdout_handle_ = kNoHandle;

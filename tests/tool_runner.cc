@@ -1,6 +1,8 @@
 #include "tests/tool_runner.h"
 
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,79 +15,143 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Runs the tool in folder with its standard output on output_fd (closed when it is -1);
-// returns the exit code.
-int RunWithStdout(const std::vector<std::string>& arguments, const fs::path& folder, int output_fd,
-                  bool close_input_and_error = false) {
-  pid_t child = fork();
-  if (child == 0) {
-    if (chdir(folder.c_str()) != 0) _exit(127);
-    int null_fd = open("/dev/null", O_RDONLY);
-    dup2(null_fd, 0);
-    close(null_fd);
-    if (close_input_and_error) {
-      close(0);
-      close(2);
-    }
-    if (output_fd >= 0) {
-      dup2(output_fd, 1);
-    } else {
-      close(1);
-    }
-    std::vector<char*> argv;
-    std::string tool = QUORVEX_TOOL_PATH;
-    argv.push_back(tool.data());
-    std::vector<std::string> copies = arguments;
-    for (std::string& argument : copies) argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    execv(tool.c_str(), argv.data());
-    _exit(127);
+// How the child's standard handles and limits are set up.
+struct ChildSetup {
+  int output_fd = -1;  // standard output; closed when -1
+  int error_fd = -1;   // standard error; inherited when -1
+  bool close_input_and_error = false;
+  int64_t file_size_limit = -1;  // none when negative
+};
+
+[[noreturn]] void ExecTool(const std::vector<std::string>& arguments, const fs::path& folder,
+                           const ChildSetup& setup) {
+  if (chdir(folder.c_str()) != 0) _exit(127);
+  int null_fd = open("/dev/null", O_RDONLY);
+  dup2(null_fd, 0);
+  close(null_fd);
+  if (setup.error_fd >= 0) dup2(setup.error_fd, 2);
+  if (setup.close_input_and_error) {
+    close(0);
+    close(2);
   }
-  int status = 0;
-  waitpid(child, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  if (setup.output_fd >= 0) {
+    dup2(setup.output_fd, 1);
+  } else {
+    close(1);
+  }
+  if (setup.file_size_limit >= 0) {
+    // A write beyond the limit then fails with an error instead of ending the process.
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{rlim_t(setup.file_size_limit), rlim_t(setup.file_size_limit)};
+    setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  std::vector<char*> argv;
+  std::string tool = QUORVEX_TOOL_PATH;
+  argv.push_back(tool.data());
+  std::vector<std::string> copies = arguments;
+  for (std::string& argument : copies) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  execv(tool.c_str(), argv.data());
+  _exit(127);
+}
+
+pid_t Start(const std::vector<std::string>& arguments, const fs::path& folder,
+            const ChildSetup& setup) {
+  pid_t child = fork();
+  if (child == 0) ExecTool(arguments, folder, setup);
+  return child;
+}
+
+// A file that captures one standard handle of the child.
+class Capture {
+ public:
+  Capture(const ScratchDir& dir, const std::string& name) : path_(dir / name) {
+    fd_ = open(path_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  }
+  ~Capture() { close(fd_); }
+  int fd() const { return fd_; }
+  std::string Bytes() const { return ReadFileBytes(path_); }
+
+ private:
+  fs::path path_;
+  int fd_;
+};
+
+// Runs the tool with standard output on output_fd and standard error captured.
+ToolRun RunCapturingError(const std::vector<std::string>& arguments, const fs::path& folder,
+                          ChildSetup setup) {
+  ScratchDir capture;
+  Capture err(capture, "stderr");
+  setup.error_fd = err.fd();
+  ToolRun run;
+  run.exit_code = FinishTool(Start(arguments, folder, setup));
+  run.err = err.Bytes();
+  return run;
+}
+
+ToolRun RunCapturing(const std::vector<std::string>& arguments, const fs::path& folder,
+                     ChildSetup setup) {
+  ScratchDir capture;
+  Capture out(capture, "stdout");
+  setup.output_fd = out.fd();
+  ToolRun run = RunCapturingError(arguments, folder, setup);
+  run.out = out.Bytes();
+  return run;
 }
 
 }  // namespace
 
 ToolRun RunTool(const std::vector<std::string>& arguments, const fs::path& folder) {
-  ScratchDir capture;
-  fs::path out_path = capture / "stdout";
-  int out_fd = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  ToolRun run;
-  run.exit_code = RunWithStdout(arguments, folder, out_fd);
-  close(out_fd);
-  run.out = ReadFileBytes(out_path);
-  return run;
+  return RunCapturing(arguments, folder, ChildSetup());
 }
 
 ToolRun RunToolWithoutInputAndError(const std::vector<std::string>& arguments,
                                     const fs::path& folder) {
-  ScratchDir capture;
-  fs::path out_path = capture / "stdout";
-  int out_fd = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  ToolRun run;
-  run.exit_code = RunWithStdout(arguments, folder, out_fd, true);
-  close(out_fd);
-  run.out = ReadFileBytes(out_path);
-  return run;
+  ChildSetup setup;
+  setup.close_input_and_error = true;
+  return RunCapturing(arguments, folder, setup);
 }
 
-int RunToolIntoClosedPipe(const std::vector<std::string>& arguments, const fs::path& folder) {
+ToolRun RunToolIntoClosedPipe(const std::vector<std::string>& arguments, const fs::path& folder) {
   int ends[2];
   if (pipe(ends) != 0) throw std::runtime_error("cannot make a pipe");
   close(ends[0]);
-  int code = RunWithStdout(arguments, folder, ends[1]);
+  ChildSetup setup;
+  setup.output_fd = ends[1];
+  ToolRun run = RunCapturingError(arguments, folder, setup);
   close(ends[1]);
-  return code;
+  return run;
 }
 
-int RunToolWithOutput(const std::vector<std::string>& arguments, const fs::path& folder,
-                      const std::string& output_path) {
-  int out_fd = output_path.empty() ? -1 : open(output_path.c_str(), O_WRONLY);
-  int code = RunWithStdout(arguments, folder, out_fd);
-  if (out_fd >= 0) close(out_fd);
-  return code;
+ToolRun RunToolWithOutput(const std::vector<std::string>& arguments, const fs::path& folder,
+                          const std::string& output_path) {
+  ChildSetup setup;
+  setup.output_fd = output_path.empty() ? -1 : open(output_path.c_str(), O_WRONLY);
+  ToolRun run = RunCapturingError(arguments, folder, setup);
+  if (setup.output_fd >= 0) close(setup.output_fd);
+  return run;
+}
+
+ToolRun RunToolWithFileSizeLimit(const std::vector<std::string>& arguments, const fs::path& folder,
+                                 int64_t limit) {
+  ChildSetup setup;
+  setup.file_size_limit = limit;
+  return RunCapturing(arguments, folder, setup);
+}
+
+pid_t StartTool(const std::vector<std::string>& arguments, const fs::path& folder,
+                const std::string& output_path) {
+  ChildSetup setup;
+  setup.output_fd = open(output_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  pid_t child = Start(arguments, folder, setup);
+  close(setup.output_fd);
+  return child;
+}
+
+int FinishTool(pid_t child) {
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 }  // namespace quorvex::testing

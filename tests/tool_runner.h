@@ -1,6 +1,9 @@
 #ifndef QUORVEX_TESTS_TOOL_RUNNER_H_
 #define QUORVEX_TESTS_TOOL_RUNNER_H_
 
+#include <sys/types.h>
+
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -14,6 +17,7 @@ namespace quorvex::testing {
 struct ToolRun {
   int exit_code = -1;
   std::string out;  // everything written to standard output
+  std::string err;  // everything written to standard error, where the run captures it
 };
 ToolRun RunTool(const std::vector<std::string>& arguments, const std::filesystem::path& folder);
 
@@ -21,14 +25,25 @@ ToolRun RunTool(const std::vector<std::string>& arguments, const std::filesystem
 ToolRun RunToolWithoutInputAndError(const std::vector<std::string>& arguments,
                                     const std::filesystem::path& folder);
 
-// The same, with standard output a pipe that nobody reads any more; returns the exit code.
-int RunToolIntoClosedPipe(const std::vector<std::string>& arguments,
-                          const std::filesystem::path& folder);
+// The same, with standard output a pipe that nobody reads any more; standard error captured.
+ToolRun RunToolIntoClosedPipe(const std::vector<std::string>& arguments,
+                              const std::filesystem::path& folder);
 
 // The same, with standard output sent to the file at output_path (for example /dev/full),
-// or closed when output_path is empty; returns the exit code.
-int RunToolWithOutput(const std::vector<std::string>& arguments,
-                      const std::filesystem::path& folder, const std::string& output_path);
+// or closed when output_path is empty; standard error captured.
+ToolRun RunToolWithOutput(const std::vector<std::string>& arguments,
+                          const std::filesystem::path& folder, const std::string& output_path);
+
+// The same as RunTool, with no file the tool writes allowed to grow beyond limit bytes (as on
+// a disk that fills up there).
+ToolRun RunToolWithFileSizeLimit(const std::vector<std::string>& arguments,
+                                 const std::filesystem::path& folder, int64_t limit);
+
+// Starts the tool without waiting for it, standard output to the file at output_path;
+// FinishTool waits for it and gives its exit code (128 + the signal when one ended it).
+pid_t StartTool(const std::vector<std::string>& arguments, const std::filesystem::path& folder,
+                const std::string& output_path);
+int FinishTool(pid_t child);
 
 }  // namespace quorvex::testing
 

@@ -22,7 +22,8 @@ constexpr OsHandle kNoHandle = -1;
 enum class StdStream { kInput, kOutput, kError };
 enum class FileKind { kUnknown, kCharacter, kDisk, kPipe };
 enum class FileAccess { kRead, kWrite, kReadWrite };
-enum class FileDisposition { kOpenExisting, kCreateAlways };
+// kCreateNew creates a file that does not exist yet and fails with kErrorFileExists otherwise.
+enum class FileDisposition { kOpenExisting, kCreateAlways, kCreateNew };
 
 // What other openers may do while the file is open.
 enum FileShare : unsigned { kShareNone = 0, kShareRead = 1, kShareWrite = 2 };
@@ -33,6 +34,19 @@ enum SeekOrigin : int { kSeekFromStart = 0, kSeekFromCurrent = 1, kSeekFromEnd =
 struct OsResult {
   int64_t value = 0;   // a handle, a byte count or a position
   uint32_t error = 0;  // 0 on success
+};
+
+// Which file a name or handle stands for: two names are the same file when both the volume
+// (device) and the file's number on it agree.
+struct FileIdentity {
+  uint32_t error = 0;    // 0 when the file exists and could be looked at
+  bool regular = false;  // an ordinary disk file (not a folder, pipe, device or socket)
+  uint64_t volume = 0;
+  uint64_t index = 0;
+
+  bool SameFileAs(const FileIdentity& other) const {
+    return error == 0 && other.error == 0 && volume == other.volume && index == other.index;
+  }
 };
 
 class Platform {
@@ -60,6 +74,31 @@ class Platform {
   virtual OsResult Seek(OsHandle handle, int64_t offset, SeekOrigin origin) = 0;
   // Returns 0 or an error number.
   virtual uint32_t Close(OsHandle handle) = 0;
+
+  // The services under the safe replacement of a file and the checks of a conversion run.
+  // Each returns 0 or an error number.
+
+  // Writes everything the system holds for the file through to the disk.
+  virtual uint32_t Sync(OsHandle handle) = 0;
+  // Gives the file from the name to, replacing a file of that name in one step.
+  virtual uint32_t Rename(const FileName& from, const FileName& to) = 0;
+  // Makes the entries of the folder holding file (a rename, a new file) durable.
+  virtual uint32_t SyncFolderOf(const FileName& file) = 0;
+  virtual uint32_t Remove(const FileName& name) = 0;
+  // The identity of the file a name stands for, symbolic links followed.
+  virtual FileIdentity Identify(const FileName& name) = 0;
+  virtual FileIdentity IdentifyOpen(OsHandle handle) = 0;
+  // The path of the file a name stands for once symbolic links are followed (also when the
+  // last one names a file that does not exist yet); the name's own path when it is no link.
+  virtual std::string FinalPathOf(const FileName& name) = 0;
+  // Gives the file open on to the permission bits of the file from; nothing when from does
+  // not exist.
+  virtual uint32_t CopyPermissions(const FileName& from, OsHandle to) = 0;
+  // Takes an exclusive lock on the open file without waiting; kErrorSharingViolation when
+  // another handle holds it. Only other locks see it: reading and writing the file through
+  // other handles go on (on Windows, a byte range far beyond any file's end is locked). The
+  // lock ends when the handle is closed.
+  virtual uint32_t LockExclusive(OsHandle handle) = 0;
 };
 
 // The platform in force: the system's own, or the one a ScopedPlatform put in place.

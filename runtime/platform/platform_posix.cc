@@ -3,6 +3,7 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -46,6 +47,7 @@ uint32_t ErrorNumberOf(int error) {
       return kErrorInvalidParameter;
     case ENOSPC:
     case EDQUOT:
+    case EFBIG:
       return kErrorDiskFull;
     case ENAMETOOLONG:
       return kErrorNameTooLong;
@@ -136,8 +138,29 @@ int OpenFlags(FileAccess access, FileDisposition disposition) {
   if (access == FileAccess::kWrite) flags |= O_WRONLY;
   if (access == FileAccess::kReadWrite) flags |= O_RDWR;
   if (disposition == FileDisposition::kCreateAlways) flags |= O_CREAT | O_TRUNC;
+  if (disposition == FileDisposition::kCreateNew) flags |= O_CREAT | O_EXCL;
+  // Opening a FIFO for reading would wait for a writer; the caller is to look at what it
+  // opened instead of hanging.
+  if (access == FileAccess::kRead) flags |= O_NONBLOCK;
   return flags;
 }
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+FileIdentity IdentityOf(const struct stat& info) {
+  FileIdentity identity;
+  identity.regular = S_ISREG(info.st_mode);
+  identity.volume = uint64_t(info.st_dev);
+  identity.index = uint64_t(info.st_ino);
+  return identity;
+}
+
+// The symbolic links a name may pass through before the system gives up on it.
+constexpr int kMaxLinks = 40;
 
 class PosixPlatform : public Platform {
  public:
@@ -197,6 +220,7 @@ class PosixPlatform : public Platform {
       fd = open(resolved.path.c_str(), OpenFlags(access, disposition), 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return {-1, ErrorNumberOf(errno)};
+    if (access == FileAccess::kRead) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     struct stat info;
     if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
       close(fd);
@@ -236,6 +260,87 @@ class PosixPlatform : public Platform {
 
   uint32_t Close(OsHandle handle) override {
     return close(handle) == 0 || errno == EINTR ? 0 : ErrorNumberOf(errno);
+  }
+
+  uint32_t Sync(OsHandle handle) override { return fsync(handle) == 0 ? 0 : ErrorNumberOf(errno); }
+
+  uint32_t Rename(const FileName& from, const FileName& to) override {
+    ResolvedPath source = Resolve(from, true);
+    if (source.error != 0) return source.error;
+    ResolvedPath target = Resolve(to, false);
+    if (target.error != 0) return target.error;
+    return rename(source.path.c_str(), target.path.c_str()) == 0 ? 0 : ErrorNumberOf(errno);
+  }
+
+  uint32_t SyncFolderOf(const FileName& file) override {
+    ResolvedPath resolved = Resolve(file, false);
+    if (resolved.error != 0) return resolved.error;
+    int fd = open(FolderOf(resolved.path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return ErrorNumberOf(errno);
+    uint32_t error = fsync(fd) == 0 ? 0 : ErrorNumberOf(errno);
+    close(fd);
+    return error;
+  }
+
+  uint32_t Remove(const FileName& name) override {
+    ResolvedPath resolved = Resolve(name, true);
+    if (resolved.error != 0) return resolved.error;
+    return unlink(resolved.path.c_str()) == 0 ? 0 : ErrorNumberOf(errno);
+  }
+
+  FileIdentity Identify(const FileName& name) override {
+    ResolvedPath resolved = Resolve(name, true);
+    FileIdentity missing;
+    missing.error = resolved.error;
+    if (resolved.error != 0) return missing;
+    struct stat info;
+    if (stat(resolved.path.c_str(), &info) != 0) {
+      missing.error = ErrorNumberOf(errno);
+      return missing;
+    }
+    return IdentityOf(info);
+  }
+
+  FileIdentity IdentifyOpen(OsHandle handle) override {
+    struct stat info;
+    if (fstat(handle, &info) != 0) {
+      FileIdentity missing;
+      missing.error = ErrorNumberOf(errno);
+      return missing;
+    }
+    return IdentityOf(info);
+  }
+
+  std::string FinalPathOf(const FileName& name) override {
+    ResolvedPath resolved = Resolve(name, false);
+    if (resolved.error != 0) return name.name;
+    std::string path = resolved.path;
+    struct stat info;
+    for (int links = 0;
+         links < kMaxLinks && lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode); ++links) {
+      char target[4096];
+      ssize_t length = readlink(path.c_str(), target, sizeof target);
+      if (length <= 0 || size_t(length) == sizeof target) break;
+      std::string next(target, size_t(length));
+      path = next[0] == '/' ? next : Join(FolderOf(path), next);
+    }
+    return path;
+  }
+
+  uint32_t CopyPermissions(const FileName& from, OsHandle to) override {
+    ResolvedPath resolved = Resolve(from, true);
+    struct stat info;
+    if (resolved.error != 0 || stat(resolved.path.c_str(), &info) != 0) return 0;
+    return fchmod(to, info.st_mode & 07777) == 0 ? 0 : ErrorNumberOf(errno);
+  }
+
+  uint32_t LockExclusive(OsHandle handle) override {
+    int result;
+    do {
+      result = flock(handle, LOCK_EX | LOCK_NB);
+    } while (result != 0 && errno == EINTR);
+    if (result == 0) return 0;
+    return errno == EWOULDBLOCK ? kErrorSharingViolation : ErrorNumberOf(errno);
   }
 
  private:

@@ -1,0 +1,125 @@
+#include "driver/run_guards.h"
+
+#include <cstring>
+#include <vector>
+
+#include "runtime/exceptions.h"
+#include "runtime/platform/os_errors.h"
+#include "runtime/text_channel.h"
+
+namespace quorvex {
+namespace {
+
+constexpr int32_t kScanPiece = 64 * 1024;
+
+// An input opened for reading, closed again on every way out.
+class ReadHandle {
+ public:
+  explicit ReadHandle(const FileName& name) {
+    OsResult opened =
+        System().Open(name, FileAccess::kRead, kShareWrite, FileDisposition::kOpenExisting);
+    if (opened.error == 0) handle_ = OsHandle(opened.value);
+  }
+  ~ReadHandle() {
+    if (handle_ != kNoHandle) System().Close(handle_);
+  }
+  ReadHandle(const ReadHandle&) = delete;
+  ReadHandle& operator=(const ReadHandle&) = delete;
+
+  bool IsOpen() const { return handle_ != kNoHandle; }
+  OsHandle Get() const { return handle_; }
+  OsHandle Release() {
+    OsHandle handle = handle_;
+    handle_ = kNoHandle;
+    return handle;
+  }
+
+ private:
+  OsHandle handle_ = kNoHandle;
+};
+
+struct NamedIdentity {
+  const FileName* name;
+  FileIdentity identity;
+  bool input;
+};
+
+void RefuseIrregular(const NamedIdentity& file) {
+  if (file.identity.error != 0 || file.identity.regular) return;
+  if (file.input) RaiseFilled<EFOpenError>(kMsgNotRegularInput, {file.name->name});
+  RaiseFilled<EFCreateError>(kMsgNotRegularOutput, {file.name->name});
+}
+
+void RefuseSameFile(const NamedIdentity& output, const NamedIdentity& input) {
+  if (output.identity.SameFileAs(input.identity)) {
+    RaiseFilled<EFCreateError>(kMsgSameFile, {output.name->name, input.name->name});
+  }
+}
+
+[[noreturn]] void RaiseInUse(const FileName& input) {
+  int32_t number = kErrorSharingViolation;
+  throw EInOutError(FillMessage(kMsgInUse, {input.name, number}), number,
+                    Exception::PositionOf(kMsgInUse));
+}
+
+FileIdentity IdentityOf(const FileName& name, bool present) {
+  if (present) return System().Identify(name);
+  FileIdentity absent;
+  absent.error = kErrorFileNotFound;
+  return absent;
+}
+
+}  // namespace
+
+RunGuard::RunGuard(const ConversionNames& names) {
+  NamedIdentity form{&names.form, IdentityOf(names.form, names.is_form), true};
+  NamedIdentity text{&names.text, IdentityOf(names.text, true), !names.is_form};
+  NamedIdentity backup{&names.backup, IdentityOf(names.backup, true), false};
+  for (const NamedIdentity* file : {&form, &text, &backup}) RefuseIrregular(*file);
+  LockInput(names.is_form ? names.form : names.text);
+  RefuseSameFile(backup, text);
+  RefuseSameFile(backup, form);
+  RefuseSameFile(text, form);
+}
+
+RunGuard::HeldInput::~HeldInput() {
+  if (handle != kNoHandle) System().Close(handle);
+}
+
+// The lock is taken on an open handle, so the name is looked at again afterwards: when it no
+// longer stands for the locked file, another run has replaced the file meanwhile.
+void RunGuard::LockInput(const FileName& input) {
+  ReadHandle opened(input);
+  if (!opened.IsOpen()) return;
+  FileIdentity held = System().IdentifyOpen(opened.Get());
+  RefuseIrregular({&input, held, true});
+  lock_.handle = opened.Release();
+  // Only a lock held elsewhere refuses the run; a file system without locks lets it go on.
+  if (System().LockExclusive(lock_.handle) == kErrorSharingViolation) RaiseInUse(input);
+  if (!held.SameFileAs(System().Identify(input))) RaiseInUse(input);
+}
+
+void CheckNothingFollowsEndMark(const FileName& text) {
+  ReadHandle opened(text);
+  if (!opened.IsOpen()) return;
+  std::vector<char> piece(kScanPiece);
+  int64_t offset = 0;
+  int64_t mark = -1;
+  for (;;) {
+    OsResult got = System().Read(opened.Get(), piece.data(), kScanPiece);
+    if (got.error != 0 || got.value == 0) return;
+    const char* start = piece.data();
+    const char* end = start + got.value;
+    if (mark < 0) {
+      const char* found = static_cast<const char*>(memchr(start, EndMark, size_t(end - start)));
+      if (found) mark = offset + (found - start);
+      start = found ? found : end;
+    }
+    for (const char* c = start; c < end; ++c) {
+      if (*c != EndMark) RaiseFilled<EReadError>(kMsgTextAfterEndMark, {text.name, mark});
+    }
+    offset += got.value;
+  }
+}
+
+}  // namespace quorvex
