@@ -1,9 +1,11 @@
 // How the POSIX platform finds the files the tool names in upper case.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
 
+#include "runtime/platform/os_errors.h"
 #include "runtime/platform/platform.h"
 #include "tests/test_support.h"
 
@@ -63,6 +65,62 @@ TEST(PosixPlatform, CreatesNewFilesUnderTheDerivedName) {
   NativePlatform().Close(OsHandle(created.value));
   EXPECT_EQ(ReadFileBytes(folder / "forms" / "old.bak"), "") << "an existing file is truncated";
   EXPECT_FALSE(fs::exists(folder / "forms" / "OLD.BAK"));
+}
+
+OsHandle OpenForReading(const fs::path& path) {
+  OsResult opened = NativePlatform().Open(FileName(path.string()), FileAccess::kRead, kShareWrite,
+                                          FileDisposition::kOpenExisting);
+  EXPECT_EQ(opened.error, 0u) << path;
+  return OsHandle(opened.value);
+}
+
+TEST(PosixPlatform, IdentifiesFilesWhateverTheirNames) {
+  ScratchDir folder;
+  WriteFileBytes(folder / "a", "a");
+  WriteFileBytes(folder / "b", "a");
+  fs::create_hard_link(folder / "a", folder / "hard");
+  fs::create_symlink("a", folder / "soft");
+  mkfifo((folder / "fifo").c_str(), 0644);
+  Platform& system = NativePlatform();
+  auto identity = [&](const char* name) {
+    return system.Identify(FileName((folder / name).string()));
+  };
+  EXPECT_TRUE(identity("a").regular);
+  EXPECT_TRUE(identity("a").SameFileAs(identity("hard")));
+  EXPECT_TRUE(identity("a").SameFileAs(identity("soft")));
+  EXPECT_FALSE(identity("a").SameFileAs(identity("b")));
+  EXPECT_EQ(identity("missing").error, kErrorFileNotFound);
+  EXPECT_FALSE(identity("missing").SameFileAs(identity("missing")));
+  EXPECT_FALSE(identity("fifo").regular);
+  OsHandle fifo = OpenForReading(folder / "fifo");  // returns at once, with no writer
+  EXPECT_FALSE(system.IdentifyOpen(fifo).regular);
+  system.Close(fifo);
+}
+
+TEST(PosixPlatform, ExclusiveLocksAndNewFiles) {
+  ScratchDir folder;
+  WriteFileBytes(folder / "form", "x");
+  Platform& system = NativePlatform();
+  OsHandle first = OpenForReading(folder / "form");
+  OsHandle second = OpenForReading(folder / "form");
+  EXPECT_EQ(system.LockExclusive(first), 0u);
+  EXPECT_EQ(system.LockExclusive(second), kErrorSharingViolation);
+  system.Close(first);
+  EXPECT_EQ(system.LockExclusive(second), 0u) << "closing ends the lock";
+  system.Close(second);
+  OsResult again = system.Open(FileName((folder / "form").string()), FileAccess::kReadWrite,
+                               kShareRead, FileDisposition::kCreateNew);
+  EXPECT_EQ(again.error, kErrorFileExists);
+}
+
+TEST(PosixPlatform, FinalPathFollowsLinksEvenToMissingFiles) {
+  ScratchDir folder;
+  fs::create_directory(folder / "sub");
+  fs::create_symlink("sub/target", folder / "link");
+  fs::create_symlink("../link", folder / "sub" / "chain");
+  const std::string root = folder.path().string() + "/";
+  EXPECT_EQ(NativePlatform().FinalPathOf(FileName(root + "sub/chain")), root + "sub/../sub/target");
+  EXPECT_EQ(NativePlatform().FinalPathOf(FileName(root + "plain")), root + "plain");
 }
 
 }  // namespace
