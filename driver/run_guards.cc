@@ -16,8 +16,8 @@ constexpr int32_t kScanPiece = 64 * 1024;
 class ReadHandle {
  public:
   explicit ReadHandle(const FileName& name) {
-    OsResult opened =
-        System().Open(name, FileAccess::kRead, kShareWrite, FileDisposition::kOpenExisting);
+    OsResult opened = System().Open(name, FileAccess::kRead, kShareRead | kShareWrite,
+                                    FileDisposition::kOpenExisting);
     if (opened.error == 0) handle_ = OsHandle(opened.value);
   }
   ~ReadHandle() {

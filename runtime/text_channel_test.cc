@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -194,6 +195,32 @@ TEST(TextChannel, RefusedOpenIsReported) {
   platform.open_error = kErrorSharingViolation;
   channel.OpenForReading();
   EXPECT_EQ(RunCheckIo().message, "I/O error 32");
+}
+
+TEST(TextChannel, WritesIntoALentHandleWithoutClosingIt) {
+  ScratchDir folder;
+  const std::string path = (folder / "lent").string();
+  OsResult opened = System().Open(FileName(path), FileAccess::kReadWrite, kShareRead,
+                                  FileDisposition::kCreateAlways);
+  ASSERT_EQ(opened.error, 0u);
+  testing::FaultPlatform platform;
+  ScopedPlatform scoped(platform);
+  {
+    TextChannel channel;
+    channel.BindName(FileName((folder / "other").string()));
+    channel.OpenForWritingOn(OsHandle(opened.value));
+    channel.WriteText("line");
+    channel.WriteLineEnd();
+    channel.CloseChannel();
+    channel.OpenForWritingOn(OsHandle(opened.value));
+    channel.WriteText("more");
+    channel.WriteLineEnd();
+    EXPECT_EQ(RunCheckIo().number, 0);
+  }
+  EXPECT_EQ(platform.closes, 0) << "neither closing nor destroying the channel closes it";
+  EXPECT_EQ(ReadFileBytes(path), "line\r\n") << "bytes left in a destroyed channel are lost";
+  EXPECT_FALSE(std::filesystem::exists(folder / "other"));
+  System().Close(OsHandle(opened.value));
 }
 
 }  // namespace
