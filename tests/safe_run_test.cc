@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -64,7 +63,7 @@ bool IsTemporary(const std::string& name) {
          name.compare(name.size() - 4, 4, ".tmp") == 0;
 }
 
-// Removes the temporaries a killed run left and says whether anything else is in folder.
+// The names in folder other than the temporaries a killed run may leave, which it removes.
 std::set<std::string> NamesWithoutTemporaries(const fs::path& folder) {
   std::set<std::string> names;
   for (const std::string& name : Names(folder)) {
