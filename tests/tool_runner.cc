@@ -151,7 +151,30 @@ pid_t StartTool(const std::vector<std::string>& arguments, const fs::path& folde
 int FinishTool(pid_t child) {
   int status = 0;
   waitpid(child, &status, 0);
+  return ExitCodeOf(status);
+}
+
+int ExitCodeOf(int status) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+StartedTool StartToolIntoPipe(const std::vector<std::string>& arguments, const fs::path& folder) {
+  int ends[2];
+  if (pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error("cannot make a pipe");
+  ChildSetup setup;
+  setup.output_fd = ends[1];
+  pid_t child = Start(arguments, folder, setup);
+  close(ends[1]);
+  return {child, ends[0]};
+}
+
+std::string ReadToEnd(int output) {
+  std::string bytes;
+  char piece[4096];
+  for (ssize_t got; (got = read(output, piece, sizeof piece)) > 0;)
+    bytes.append(piece, size_t(got));
+  close(output);
+  return bytes;
 }
 
 }  // namespace quorvex::testing

@@ -45,6 +45,19 @@ pid_t StartTool(const std::vector<std::string>& arguments, const std::filesystem
                 const std::string& output_path);
 int FinishTool(pid_t child);
 
+// A tool started without waiting, its standard output a pipe that the caller reads; the tool
+// stops once the pipe is full until the caller reads more.
+struct StartedTool {
+  pid_t pid;
+  int output;  // the reading end of the pipe
+};
+StartedTool StartToolIntoPipe(const std::vector<std::string>& arguments,
+                              const std::filesystem::path& folder);
+// Everything the tool writes until it closes its end; the reading end is closed afterwards.
+std::string ReadToEnd(int output);
+// The exit code of a child that waitpid reported with status.
+int ExitCodeOf(int status);
+
 }  // namespace quorvex::testing
 
 #endif  // QUORVEX_TESTS_TOOL_RUNNER_H_
