@@ -1,7 +1,7 @@
 #include "driver/conversion_run.h"
 
-#include <limits>
 #include <string>
+#include <string_view>
 
 #include "driver/console.h"
 #include "driver/conversion_names.h"
@@ -14,40 +14,40 @@
 namespace quorvex {
 namespace {
 
-constexpr size_t kWholeLine = std::numeric_limits<size_t>::max();
-
 bool CheckedAtEnd(TextChannel& channel) {
   bool at_end = channel.AtEnd();
   CheckIo();
   return at_end;
 }
 
-std::string ReadCheckedLine(TextChannel& channel) {
-  std::string line;
-  channel.ReadLinePart(line, kWholeLine);
-  channel.SkipLine();
+// The line stays valid until the next read from channel; held keeps a line that does not lie
+// whole in the channel's buffer, so the loops below copy and allocate nothing per line.
+std::string_view ReadCheckedLine(TextChannel& channel, std::string& held) {
+  std::string_view line = channel.ReadLine(held);
   CheckIo();
   return line;
 }
 
-void WriteCheckedLine(TextChannel& channel, const std::string& line) {
+void WriteCheckedLine(TextChannel& channel, std::string_view line) {
   channel.WriteText(line);
   channel.WriteLineEnd();
   CheckIo();
 }
 
 void CopyLines(TextChannel& from, TextChannel& to) {
-  while (!CheckedAtEnd(from)) WriteCheckedLine(to, ReadCheckedLine(from));
+  std::string held;
+  while (!CheckedAtEnd(from)) WriteCheckedLine(to, ReadCheckedLine(from, held));
 }
 
 void FilterLines(TextChannel& from, TextChannel& to) {
   LineFilter filter;
+  std::string held;
   while (!CheckedAtEnd(from)) {
-    std::string line = ReadCheckedLine(from);
+    std::string_view line = ReadCheckedLine(from, held);
     FilterDecision decision = filter.Filter(line);
     if (decision.action == FilterAction::kKeep) WriteCheckedLine(to, line);
     if (decision.action == FilterAction::kRewrite) WriteCheckedLine(to, decision.line);
-    if (decision.report) WriteConsoleLine(*decision.report);
+    if (!decision.report.empty()) WriteConsoleLine(decision.report);
   }
 }
 

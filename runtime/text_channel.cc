@@ -107,7 +107,10 @@ bool TextChannel::OpenHandle(ChannelState direction) {
     }
     os_file_ = OsHandle(opened.value);
   }
-  if (!writing) return true;
+  if (!writing) {
+    UseCapacity(IsConsole() ? kSmallCapacity : kDiskCapacity);
+    return true;
+  }
   FileKind kind = System().KindOf(os_file_);
   if (kind == FileKind::kUnknown) {
     if (!IsConsole()) System().Close(os_file_);
@@ -116,7 +119,14 @@ bool TextChannel::OpenHandle(ChannelState direction) {
     return false;
   }
   flush_each_line_ = kind == FileKind::kCharacter;
+  UseCapacity(kind == FileKind::kDisk ? kDiskCapacity : kSmallCapacity);
   return true;
+}
+
+void TextChannel::UseCapacity(int32_t capacity) {
+  if (capacity == capacity_) return;
+  bytes_ = std::make_unique<char[]>(size_t(capacity));
+  capacity_ = capacity;
 }
 
 // The console channels open themselves on first use in their own direction.
@@ -129,7 +139,7 @@ bool TextChannel::OpenOnFirstUse(ChannelState direction) {
 bool TextChannel::FillBuffer() {
   cursor_ = 0;
   fill_ = 0;
-  OsResult got = System().Read(os_file_, bytes_, kCapacity);
+  OsResult got = System().Read(os_file_, bytes_.get(), capacity_);
   if (got.error != 0) {
     PendingIoError = int32_t(got.error);
     return false;
@@ -165,8 +175,8 @@ void TextChannel::ReadLinePart(std::string& line, size_t maximum) {
   while (line.size() < maximum) {
     char c = PeekByte();
     if (c == '\r' || c == '\n' || c == EndMark) return;
-    const char* start = bytes_ + cursor_;
-    const char* end = bytes_ + fill_;
+    const char* start = bytes_.get() + cursor_;
+    const char* end = bytes_.get() + fill_;
     const char* stop = start;
     while (stop < end && *stop != '\r' && *stop != '\n' && *stop != EndMark &&
            size_t(stop - start) < maximum - line.size()) {
@@ -184,6 +194,27 @@ void TextChannel::SkipLine() {
     if (c == '\r') break;
   }
   if (PeekByte() == '\n') ReadByte();
+}
+
+std::string_view TextChannel::ReadLine(std::string& held) {
+  if (state_ == ChannelState::kReading) {
+    const char* start = bytes_.get() + cursor_;
+    const char* end = bytes_.get() + fill_;
+    const char* stop = start;
+    while (stop < end && *stop != '\r' && *stop != '\n' && *stop != EndMark) ++stop;
+    // The line and its line end lie in the buffer (a CR with the byte after it, which may be
+    // its LF): consume them in place. EndMark is never consumed.
+    size_t end_length = 0;
+    if (stop < end && *stop == '\n') end_length = 1;
+    if (stop + 1 < end && *stop == '\r') end_length = stop[1] == '\n' ? 2 : 1;
+    if (end_length > 0 || (stop < end && *stop == EndMark)) {
+      cursor_ = int32_t(stop + end_length - bytes_.get());
+      return std::string_view(start, size_t(stop - start));
+    }
+  }
+  ReadLinePart(held, SIZE_MAX);
+  SkipLine();
+  return held;
 }
 
 bool TextChannel::AtEnd() {
@@ -221,15 +252,15 @@ void TextChannel::WriteBytes(const char* data, size_t count) {
     PendingIoError = kIoErrorNotOpenForOutput;
     return;
   }
-  while (count >= size_t(kCapacity - cursor_)) {
-    size_t room = size_t(kCapacity - cursor_);
-    std::memcpy(bytes_ + cursor_, data, room);
-    cursor_ = kCapacity;
+  while (count >= size_t(capacity_ - cursor_)) {
+    size_t room = size_t(capacity_ - cursor_);
+    std::memcpy(bytes_.get() + cursor_, data, room);
+    cursor_ = capacity_;
     data += room;
     count -= room;
     if (!DrainBuffer()) return;
   }
-  std::memcpy(bytes_ + cursor_, data, count);
+  std::memcpy(bytes_.get() + cursor_, data, count);
   cursor_ += int32_t(count);
 }
 
@@ -239,7 +270,7 @@ bool TextChannel::DrainBuffer() {
   int32_t waiting = cursor_;
   cursor_ = 0;
   if (waiting == 0) return true;
-  OsResult written = System().Write(os_file_, bytes_, waiting);
+  OsResult written = System().Write(os_file_, bytes_.get(), waiting);
   if (written.error != 0) {
     PendingIoError = int32_t(written.error);
     return false;

@@ -2,6 +2,7 @@
 #define QUORVEX_RUNTIME_TEXT_CHANNEL_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -24,11 +25,16 @@ constexpr char EndMark = 0x1A;
 enum class ChannelState { kUnbound, kClosed, kReading, kWriting };
 
 // A line-oriented text file, or the console when bound to the empty name. Bytes pass through
-// a 128-byte buffer unchanged; every line written ends with CR LF. A line read ends at CR LF,
-// a lone CR or a lone LF.
+// a buffer unchanged; every line written ends with CR LF. A line read ends at CR LF, a lone CR
+// or a lone LF.
+//
+// The buffer holds 64 KiB for a file read by name and for writing to a disk file, so that large
+// files move in few system calls; otherwise (standard input, character devices such as the
+// console, pipes) it holds 128 bytes. A character device is written out at every line end.
 class TextChannel {
  public:
-  static constexpr int32_t kCapacity = 128;
+  static constexpr int32_t kSmallCapacity = 128;
+  static constexpr int32_t kDiskCapacity = 64 * 1024;
 
   // stream says which standard handle the channel stands for when bound to the empty name.
   explicit TextChannel(StdStream stream = StdStream::kOutput) : console_stream_(stream) {}
@@ -47,6 +53,10 @@ class TextChannel {
   void ReadLinePart(std::string& line, size_t maximum);
   // Discards everything up to and including the next line end.
   void SkipLine();
+  // Reads the whole current line and consumes its line end: ReadLinePart with no maximum
+  // followed by SkipLine. The view points into the channel's buffer when the line lies within
+  // it and into held otherwise; it stays valid until the next operation on the channel or held.
+  std::string_view ReadLine(std::string& held);
   // True when no more text can be read.
   bool AtEnd();
 
@@ -60,6 +70,7 @@ class TextChannel {
   void Open(ChannelState direction);
   bool OpenOnFirstUse(ChannelState direction);
   bool OpenHandle(ChannelState direction);
+  void UseCapacity(int32_t capacity);
   char ReadByte();
   char PeekByte();
   bool FillBuffer();
@@ -81,7 +92,8 @@ class TextChannel {
   int32_t fill_ = 0;
   bool flush_each_line_ = false;
   FileName path_;
-  char bytes_[kCapacity] = {};
+  int32_t capacity_ = 0;
+  std::unique_ptr<char[]> bytes_;
 };
 
 // The console channels, bound to the empty name at start-up.
