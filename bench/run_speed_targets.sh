@@ -30,23 +30,27 @@ median() {
   printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
 }
 
-# Microseconds of wall time the command given takes.
-micros() {
-  local start=$EPOCHREALTIME
-  "$@"
-  local end=$EPOCHREALTIME
-  echo $(((${end/./} - ${start/./})))
+# Runs the command given; prints its wall time and its processor time (user and system, its
+# child processes included), both in microseconds.
+measure() {
+  local TIMEFORMAT='%3R %3U %3S'
+  { time "$@" 2>/dev/null; } 2>&1 | awk '{ printf "%d %d\n", $1 * 1e6, ($2 + $3) * 1e6 }'
 }
 
-ratio() {
-  awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'
-}
-
-# Prints one comparison: name, the two medians in milliseconds, and their ratio.
+# Prints one comparison: name, the medians of both sides (wall time, and processor time in
+# brackets) in milliseconds, and the ratios of the wall times and of the processor times.
 report() {
-  printf '%-44s %9.2f ms  vs %9.2f ms  ratio %s  (%s)\n' "$1" \
-    "$(awk -v t="$2" 'BEGIN { print t / 1000 }')" "$(awk -v t="$3" 'BEGIN { print t / 1000 }')" \
-    "$(ratio "$2" "$3")" "$4"
+  local name=$1 target=$2
+  shift 2
+  local -n left=$1 right=$2
+  local lw lc rw rc
+  lw=$(median $(printf '%s\n' "${left[@]}" | cut -d' ' -f1))
+  lc=$(median $(printf '%s\n' "${left[@]}" | cut -d' ' -f2))
+  rw=$(median $(printf '%s\n' "${right[@]}" | cut -d' ' -f1))
+  rc=$(median $(printf '%s\n' "${right[@]}" | cut -d' ' -f2))
+  awk -v n="$name" -v t="$target" -v lw="$lw" -v lc="$lc" -v rw="$rw" -v rc="$rc" 'BEGIN {
+    printf "%-40s %8.1f (%7.1f) ms vs %8.1f (%7.1f) ms  ratio %5.2f (%5.2f)  %s\n",
+      n, lw / 1000, lc / 1000, rw / 1000, rc / 1000, lw / rw, lc / rc, t }'
 }
 
 # --- Inputs -------------------------------------------------------------------------------
@@ -93,34 +97,30 @@ for round in $(seq "$rounds"); do
   for i in $(seq "$small_runs"); do cp small.txt "s$i.txt"; done
   cp big.src big.txt
   cp data.src data.dfm
-  t_small+=("$(micros small_text_runs)")
-  t_small_cp+=("$(micros small_text_copies)")
-  f_small+=("$(micros small_form_runs)")
-  f_small_cp+=("$(micros small_form_copies)")
-  big+=("$(micros big_run)")
-  big_cp+=("$(micros two_copies big.src)")
-  big_grep+=("$(micros grep_patterns)")
-  data+=("$(micros data_run)")
-  data_hex+=("$(micros hex_and_copies)")
-  rm -f copy1 copy2 hex.txt DATA.TXT DATA.BAK data.txt data.bak
+  t_small+=("$(measure small_text_runs)")
+  t_small_cp+=("$(measure small_text_copies)")
+  f_small+=("$(measure small_form_runs)")
+  f_small_cp+=("$(measure small_form_copies)")
+  big+=("$(measure big_run)")
+  big_cp+=("$(measure two_copies big.src)")
+  big_grep+=("$(measure grep_patterns)")
+  data+=("$(measure data_run)")
+  data_hex+=("$(measure hex_and_copies)")
+  rm -f copy1 copy2 hex.txt DATA.TXT DATA.BAK
 done
 
 cp big.src big.txt
 peak_kb=$(/usr/bin/time -f %M "$tool" big.txt 2>&1 >out | tail -1)
 longest=$(awk '{ if (length($0) > n) n = length($0) } END { print n }' big.src)
+big_mb=$(($(stat -c %s big.src) / 1000000))
 
 echo "quorvex: $tool"
-echo "rounds: $rounds (medians); $small_runs processes per round on the 5 KB forms;" \
-  "load before: $(cut -d' ' -f1-3 /proc/loadavg)"
-report "5 KB text form, $small_runs runs" "$(median "${t_small[@]}")" \
-  "$(median "${t_small_cp[@]}")" "vs cp, target <= 1.5"
-report "5 KB binary form, $small_runs runs" "$(median "${f_small[@]}")" \
-  "$(median "${f_small_cp[@]}")" "vs cp, target <= 1.5"
-report "$(($(stat -c %s big.src) / 1000000)) MB text form" "$(median "${big[@]}")" \
-  "$(median "${big_cp[@]}")" "vs cp twice, target <= 3"
-report "$(($(stat -c %s big.src) / 1000000)) MB text form" "$(median "${big[@]}")" \
-  "$(median "${big_grep[@]}")" "vs grep -F -f, target <= 0.67"
-report "20 MiB of binary data" "$(median "${data[@]}")" \
-  "$(median "${data_hex[@]}")" "vs xxd -p + cp twice, target <= 1"
-echo "peak memory on the 50 MB text form: $peak_kb KB; longest line $longest bytes;" \
+echo "$rounds rounds, medians; wall time (processor time); $small_runs processes per round" \
+  "on the 5 KB forms; load average at the end: $(cut -d' ' -f1-3 /proc/loadavg)"
+report "5 KB text form, $small_runs runs vs cp" "target <= 1.5" t_small t_small_cp
+report "5 KB binary form, $small_runs runs vs cp" "target <= 1.5" f_small f_small_cp
+report "$big_mb MB text form vs cp twice" "target <= 3" big big_cp
+report "$big_mb MB text form vs grep -F -f" "target <= 0.67" big big_grep
+report "20 MiB binary data vs xxd -p, cp twice" "target <= 1" data data_hex
+echo "peak memory on the $big_mb MB text form: $peak_kb KB; longest line $longest bytes;" \
   "target <= $((longest / 1024 + 4096)) KB"

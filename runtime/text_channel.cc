@@ -5,6 +5,7 @@
 #include <string>
 
 #include "runtime/exceptions.h"
+#include "runtime/line_end_scan.h"
 
 namespace quorvex {
 
@@ -37,8 +38,7 @@ constexpr int32_t kPaddingPiece = 64;
 
 }  // namespace
 
-void CheckIo() {
-  if (PendingIoError == 0) return;
+void RaisePendingIoError() {
   int32_t number = PendingIoError;
   PendingIoError = 0;
   uint16_t id = MessageForIoError(number);
@@ -200,8 +200,7 @@ std::string_view TextChannel::ReadLine(std::string& held) {
   if (state_ == ChannelState::kReading) {
     const char* start = bytes_.get() + cursor_;
     const char* end = bytes_.get() + fill_;
-    const char* stop = start;
-    while (stop < end && *stop != '\r' && *stop != '\n' && *stop != EndMark) ++stop;
+    const char* stop = FindLineEnd(start, end, EndMark);
     // The line and its line end lie in the buffer (a CR with the byte after it, which may be
     // its LF): consume them in place. EndMark is never consumed.
     size_t end_length = 0;
@@ -215,6 +214,20 @@ std::string_view TextChannel::ReadLine(std::string& held) {
   ReadLinePart(held, SIZE_MAX);
   SkipLine();
   return held;
+}
+
+std::string_view TextChannel::ReadCrLfLines() {
+  if (state_ != ChannelState::kReading) return {};
+  const char* const start = bytes_.get() + cursor_;
+  const char* const end = bytes_.get() + fill_;
+  const char* next = start;
+  for (;;) {
+    const char* stop = FindLineEnd(next, end, EndMark);
+    if (end - stop < 2 || stop[0] != '\r' || stop[1] != '\n') break;
+    next = stop + 2;
+  }
+  cursor_ += int32_t(next - start);
+  return std::string_view(start, size_t(next - start));
 }
 
 bool TextChannel::AtEnd() {
@@ -240,6 +253,16 @@ void TextChannel::WriteInteger(int32_t value, int32_t width) {
 
 void TextChannel::WriteLineEnd() {
   WriteBytes("\r\n", 2);
+  EndWrittenLine();
+}
+
+void TextChannel::WriteCrLfLines(std::string_view lines) {
+  WriteBytes(lines.data(), lines.size());
+  EndWrittenLine();
+}
+
+// The step after every line end written: a character device gets the line at once.
+void TextChannel::EndWrittenLine() {
   if (state_ == ChannelState::kWriting) {
     if (flush_each_line_) DrainBuffer();
   } else if (state_ != ChannelState::kReading) {

@@ -16,8 +16,14 @@ namespace quorvex {
 // Channel operations never raise: the caller runs CheckIo after each of them.
 extern int32_t PendingIoError;
 
-// Raises EInOutError for the pending I/O error, if any, and clears it.
-void CheckIo();
+// Raises EInOutError for the pending I/O error and clears it.
+[[noreturn]] void RaisePendingIoError();
+
+// Raises EInOutError for the pending I/O error, if any, and clears it. Run after every line,
+// so the test is inline.
+inline void CheckIo() {
+  if (PendingIoError != 0) RaisePendingIoError();
+}
 
 // The byte that ends the readable text of a file wherever it stands (Ctrl-Z).
 constexpr char EndMark = 0x1A;
@@ -57,12 +63,20 @@ class TextChannel {
   // followed by SkipLine. The view points into the channel's buffer when the line lies within
   // it and into held otherwise; it stays valid until the next operation on the channel or held.
   std::string_view ReadLine(std::string& held);
+  // Reads, from the buffer only, the whole lines ahead that each end with CR LF, up to the
+  // first that does not or that the buffer does not hold whole, and returns their bytes, line
+  // ends included; empty when there is none (ReadLine reads the next line then). The view
+  // stays valid until the next operation on the channel.
+  std::string_view ReadCrLfLines();
   // True when no more text can be read.
   bool AtEnd();
 
   void WriteText(std::string_view text);
   void WriteInteger(int32_t value, int32_t width);
   void WriteLineEnd();
+  // Writes whole lines, each ended by CR LF, as WriteText and WriteLineEnd for each would; a
+  // character device receives them at the end of the last.
+  void WriteCrLfLines(std::string_view lines);
 
   ChannelState State() const { return state_; }
 
@@ -75,6 +89,7 @@ class TextChannel {
   char PeekByte();
   bool FillBuffer();
   void WriteBytes(const char* data, size_t count);
+  void EndWrittenLine();
   bool DrainBuffer();
   void Release();
   // A channel bound to the empty name is the console.
