@@ -53,26 +53,38 @@ int AdditionSearch::FirstHitEndingIn(std::string_view before, std::string_view t
 }
 
 // The lowest index of the entries that end at position end of before followed by text (the
-// entry's last byte is the one before end), kNoHit when none does.
+// entry's last byte is the one before end), kNoHit when none does. The walk runs leftwards
+// through text and then on through before.
 int AdditionSearch::LowestEndingAt(std::string_view before, std::string_view text,
                                    size_t end) const {
   int lowest = trie_.lowest[0] != 0 ? trie_.lowest[0] : kNoHit;
   uint16_t node = 0;
-  for (size_t at = end; at-- > 0;) {
-    const char byte = at >= before.size() ? text[at - before.size()] : before[at];
-    node = Child(node, static_cast<unsigned char>(byte));
-    if (node == 0) break;
-    if (trie_.lowest[node] != 0) lowest = std::min<int>(lowest, trie_.lowest[node]);
+  const size_t in_text = end > before.size() ? end - before.size() : 0;
+  if (Descend(node, text.data(), text.data() + in_text, lowest)) {
+    Descend(node, before.data(), before.data() + (end - in_text), lowest);
   }
   return lowest;
 }
 
-uint16_t AdditionSearch::Child(uint16_t node, unsigned char byte) const {
+inline uint16_t AdditionSearch::Child(uint16_t node, unsigned char byte) const {
   if (node == 0) return trie_.root_child[byte];
-  for (uint16_t child = trie_.first_child[node]; child < trie_.first_child[node + 1]; ++child) {
+  const uint16_t last = trie_.first_child[node + 1];
+  for (uint16_t child = trie_.first_child[node]; child < last; ++child) {
     if (trie_.label[child] >= byte) return trie_.label[child] == byte ? child : 0;
   }
   return 0;
+}
+
+// Follows the trie from node over the bytes from last - 1 down to first, taking the lowest
+// index of every node passed into lowest; false when a byte has no edge.
+bool AdditionSearch::Descend(uint16_t& node, const char* first, const char* last,
+                             int& lowest) const {
+  for (const char* at = last; at != first;) {
+    node = Child(node, static_cast<unsigned char>(*--at));
+    if (node == 0) return false;
+    if (trie_.lowest[node] != 0) lowest = std::min<int>(lowest, trie_.lowest[node]);
+  }
+  return true;
 }
 
 }  // namespace quorvex

@@ -1,6 +1,7 @@
 #ifndef QUORVEX_ADDITIONS_ADDITION_SEARCH_H_
 #define QUORVEX_ADDITIONS_ADDITION_SEARCH_H_
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -44,6 +45,7 @@ class AdditionSearch {
 
  private:
   int LowestEndingAt(std::string_view before, std::string_view text, size_t end) const;
+  bool Descend(uint16_t& node, const char* first, const char* last, int& lowest) const;
   uint16_t Child(uint16_t node, unsigned char byte) const;
 
   EntryTrieView trie_;

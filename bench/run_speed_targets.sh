@@ -97,6 +97,7 @@ for round in $(seq "$rounds"); do
   for i in $(seq "$small_runs"); do cp small.txt "s$i.txt"; done
   cp big.src big.txt
   cp data.src data.dfm
+  rm -f BIG.BAK
   t_small+=("$(measure small_text_runs)")
   t_small_cp+=("$(measure small_text_copies)")
   f_small+=("$(measure small_form_runs)")
@@ -110,6 +111,7 @@ for round in $(seq "$rounds"); do
 done
 
 cp big.src big.txt
+rm -f BIG.BAK
 peak_kb=$(/usr/bin/time -f %M "$tool" big.txt 2>&1 >out | tail -1)
 longest=$(awk '{ if (length($0) > n) n = length($0) } END { print n }' big.src)
 big_mb=$(($(stat -c %s big.src) / 1000000))
