@@ -42,7 +42,8 @@ int AdditionSearch::FirstHitEndingIn(std::string_view before, std::string_view t
   const char* const begin = text.data();
   const char* const end = begin + text.size();
   const char* equals = begin;
-  while ((equals = static_cast<const char*>(std::memchr(equals, '=', size_t(end - equals))))) {
+  while (equals < end &&
+         (equals = static_cast<const char*>(std::memchr(equals, '=', size_t(end - equals))))) {
     const size_t at = size_t(equals - begin);
     ++equals;
     const bool after_space = at > 0 ? text[at - 1] == ' ' : !before.empty() && before.back() == ' ';
