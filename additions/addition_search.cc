@@ -1,11 +1,18 @@
 #include "additions/addition_search.h"
 
 #include <algorithm>
-#include <deque>
+#include <climits>
+#include <cstring>
 
 #include "additions/additions_table.h"
+#include "additions/table_entry_trie.h"
 
 namespace quorvex {
+namespace {
+
+constexpr int kNoHit = INT_MAX;
+
+}  // namespace
 
 std::vector<std::string> AdditionPatterns() {
   std::vector<std::string> patterns;
@@ -16,85 +23,69 @@ std::vector<std::string> AdditionPatterns() {
   return patterns;
 }
 
-AdditionSearch::AdditionSearch(const std::vector<std::string>& patterns) {
-  std::array<bool, 256> used{};
-  for (const std::string& pattern : patterns) {
-    for (unsigned char byte : pattern) used[byte] = true;
-  }
-  uint32_t columns = 2;  // cell 0 and the class of unused bytes
-  for (int byte = 0; byte < 256; ++byte) column_[byte] = used[byte] ? columns++ : 1;
-  row_width_ = columns;
-  BuildTrie(patterns);
-  LinkFailures();
-}
-
 const AdditionSearch& AdditionSearch::ForTable() {
-  static const AdditionSearch search(AdditionPatterns());
+  static const AdditionSearch search(TableEntryTrie());
   return search;
 }
 
-uint32_t AdditionSearch::AddRow() {
-  const auto row = static_cast<uint32_t>(table_.size());
-  table_.resize(table_.size() + row_width_, 0);
-  table_[row] = kNoHit;
-  return row;
+int AdditionSearch::FirstHit(std::string_view before, std::string_view text) const {
+  const int in_before = FirstHit(before);
+  const int ending_in_text = FirstHitEndingIn(before, text);
+  if (in_before == 0 || ending_in_text == 0) return std::max(in_before, ending_in_text);
+  return std::min(in_before, ending_in_text);
 }
 
-// Lays out the trie of the patterns. While it is built, a cell that holds 0 means "no child":
-// no trie edge leads back to the root, whose row is at offset 0.
-void AdditionSearch::BuildTrie(const std::vector<std::string>& patterns) {
-  AddRow();
-  for (size_t i = 0; i < patterns.size(); ++i) {
-    uint32_t row = 0;
-    for (unsigned char byte : patterns[i]) {
-      const uint32_t cell = row + column_[byte];
-      if (table_[cell] == 0) {
-        const uint32_t child = AddRow();
-        table_[cell] = child;
-      }
-      row = table_[cell];
-    }
-    table_[row] = std::min(table_[row], static_cast<uint32_t>(i + 1));
+// Each "=" in text that follows a space (the space may be the last byte of before) ends the
+// patterns of the entries that end just before that space.
+int AdditionSearch::FirstHitEndingIn(std::string_view before, std::string_view text) const {
+  int lowest = kNoHit;
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  const char* equals = begin;
+  while (equals < end &&
+         (equals = static_cast<const char*>(std::memchr(equals, '=', size_t(end - equals))))) {
+    const size_t at = size_t(equals - begin);
+    ++equals;
+    const bool after_space = at > 0 ? text[at - 1] == ' ' : !before.empty() && before.back() == ' ';
+    if (after_space)
+      lowest = std::min(lowest, LowestEndingAt(before, text, before.size() + at - 1));
   }
+  return lowest == kNoHit ? 0 : lowest;
 }
 
-// Turns the trie into the automaton, breadth first: a missing child becomes the transition of
-// the state's failure state (its longest proper suffix in the trie), and each state takes
-// over the lowest index of its failure state. Every failure state is shallower than the state
-// itself, so its row is complete when it is read.
-void AdditionSearch::LinkFailures() {
-  std::vector<uint32_t> failure(table_.size() / row_width_, 0);
-  std::deque<uint32_t> pending;
-  for (uint32_t column = 1; column < row_width_; ++column) {
-    if (table_[column] != 0) pending.push_back(table_[column]);
+// The lowest index of the entries that end at position end of before followed by text (the
+// entry's last byte is the one before end), kNoHit when none does. The walk runs leftwards
+// through text and then on through before.
+int AdditionSearch::LowestEndingAt(std::string_view before, std::string_view text,
+                                   size_t end) const {
+  int lowest = trie_.lowest[0] != 0 ? trie_.lowest[0] : kNoHit;
+  uint16_t node = 0;
+  const size_t in_text = end > before.size() ? end - before.size() : 0;
+  if (Descend(node, text.data(), text.data() + in_text, lowest)) {
+    Descend(node, before.data(), before.data() + (end - in_text), lowest);
   }
-  while (!pending.empty()) {
-    const uint32_t row = pending.front();
-    pending.pop_front();
-    const uint32_t fail = failure[row / row_width_];
-    for (uint32_t column = 1; column < row_width_; ++column) {
-      const uint32_t child = table_[row + column];
-      if (child == 0) {
-        table_[row + column] = table_[fail + column];
-        continue;
-      }
-      const uint32_t child_fail = table_[fail + column];
-      failure[child / row_width_] = child_fail;
-      table_[child] = std::min(table_[child], table_[child_fail]);
-      pending.push_back(child);
-    }
-  }
+  return lowest;
 }
 
-AdditionSearch::Position AdditionSearch::Resume(Position from, std::string_view text) const {
-  const uint32_t* table = table_.data();
-  uint32_t row = from.row_;
-  uint32_t lowest = from.lowest_;
-  for (unsigned char byte : text) {
-    row = table[row + column_[byte]];
-    lowest = std::min(lowest, table[row]);
+inline uint16_t AdditionSearch::Child(uint16_t node, unsigned char byte) const {
+  if (node == 0) return trie_.root_child[byte];
+  const uint16_t last = trie_.first_child[node + 1];
+  for (uint16_t child = trie_.first_child[node]; child < last; ++child) {
+    if (trie_.label[child] >= byte) return trie_.label[child] == byte ? child : 0;
   }
-  return Position(row, lowest);
+  return 0;
+}
+
+// Follows the trie from node over the bytes from last - 1 down to first, taking the lowest
+// index of every node passed into lowest; false when a byte has no edge.
+bool AdditionSearch::Descend(uint16_t& node, const char* first, const char* last,
+                             int& lowest) const {
+  for (const char* at = last; at != first;) {
+    node = Child(node, static_cast<unsigned char>(*--at));
+    if (node == 0) return false;
+    if (trie_.lowest[node] != 0) lowest = std::min<int>(lowest, trie_.lowest[node]);
+  }
+  return true;
 }
 
 }  // namespace quorvex

@@ -5,27 +5,83 @@
 #include <filesystem>
 #include <iostream>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "additions/additions_table.h"
+#include "additions/entry_trie.h"
 #include "additions/literal_addition_scan.h"
+#include "additions/table_entry_trie.h"
 #include "driver/line_filter.h"
 #include "tests/test_support.h"
 
 namespace quorvex {
 namespace {
 
+// The table's entries, entry i + 1 at position i.
+std::vector<std::string> TableEntries() {
+  std::vector<std::string> entries;
+  for (int index = 1; index <= kAdditionCount; ++index) entries.emplace_back(AdditionAt(index));
+  return entries;
+}
+
+TEST(AdditionSearchTest, TheBuiltInTrieIsTheOneTheTableGives) {
+  const EntryTrie made = BuildEntryTrie(TableEntries());
+  const EntryTrieView built_in = TableEntryTrie();
+  ASSERT_EQ(built_in.node_count, made.label.size());
+  const size_t nodes = built_in.node_count;
+  EXPECT_EQ(std::vector<uint16_t>(built_in.first_child, built_in.first_child + nodes + 1),
+            made.first_child);
+  EXPECT_EQ(std::vector<uint8_t>(built_in.label, built_in.label + nodes), made.label);
+  EXPECT_EQ(std::vector<uint16_t>(built_in.lowest, built_in.lowest + nodes), made.lowest);
+  EXPECT_EQ(std::vector<uint16_t>(built_in.root_child, built_in.root_child + 256), made.root_child);
+}
+
+// Every two-byte entry whose last byte is below last_bytes: a trie of 1 + 257 * last_bytes
+// nodes.
+std::vector<std::string> TwoByteEntries(int last_bytes) {
+  std::vector<std::string> entries;
+  for (int first = 0; first < 256; ++first) {
+    for (int last = 0; last < last_bytes; ++last) entries.push_back({char(first), char(last)});
+  }
+  return entries;
+}
+
+TEST(AdditionSearchTest, TrieCellsHoldSixteenBits) {
+  EXPECT_EQ(BuildEntryTrie(TwoByteEntries(254)).label.size(), 1u + 257u * 254u);
+  EXPECT_THROW(BuildEntryTrie(TwoByteEntries(255)), std::length_error);  // 65536 nodes
+}
+
 TEST(AdditionSearchTest, LowestIndexWinsWhereverItsPatternEnds) {
-  const AdditionSearch search({"bcd", "abcde", "cd", "x", "abc"});
-  EXPECT_EQ(search.FirstHit("abcde"), 1);  // "bcd" only as a suffix of the trie path "abcd"
-  EXPECT_EQ(search.FirstHit("abce"), 5);
-  EXPECT_EQ(search.FirstHit("xabcde"), 1);  // a lower index later in the text still wins
-  EXPECT_EQ(search.FirstHit("acdx"), 3);
-  EXPECT_EQ(search.FirstHit("ab"), 0);
-  EXPECT_EQ(search.FirstHit(""), 0);
-  EXPECT_EQ(search.Resume(search.Resume(search.Start(), "ab"), "cd").FirstHit(), 1);
+  const EntryTrie trie = BuildEntryTrie({"bcd", "abcde", "cd", "x", "abc", "x."});
+  const AdditionSearch search(trie.View());
+  EXPECT_EQ(search.FirstHit("abcd ="), 1);
+  EXPECT_EQ(search.FirstHit("abcde = bcd"), 2);
+  EXPECT_EQ(search.FirstHit("x = 1, abcd = 2"), 1);  // a lower index later in the text wins
+  EXPECT_EQ(search.FirstHit("acd =x"), 3);
+  EXPECT_EQ(search.FirstHit("abc ="), 5);
+  EXPECT_EQ(search.FirstHit("x. ="), 6);
+  for (const char* miss : {"", "=", " =", "abcd", "abcd=", "abcd  =", "bc d =", "bc ="}) {
+    EXPECT_EQ(search.FirstHit(miss), 0) << miss;
+  }
+  // Searched behind a text before it: matches run on into it, and the " =" may be split.
+  EXPECT_EQ(search.FirstHit("ab", "cd = 1"), 1);
+  EXPECT_EQ(search.FirstHitEndingIn("ab", "cd = 1"), 1);
+  EXPECT_EQ(search.FirstHit("x =", "abc = 1"), 4);
+  EXPECT_EQ(search.FirstHitEndingIn("x =", "abc = 1"), 5);  // "x =" lies wholly before
+  EXPECT_EQ(search.FirstHit("abc ", "= 1"), 5);
+  EXPECT_EQ(search.FirstHit("x", " ="), 4);
+  EXPECT_EQ(search.FirstHit("", ""), 0);
+}
+
+TEST(AdditionSearchTest, AnEmptyEntryOccursAtEverySpaceAndEquals) {
+  const EntryTrie trie = BuildEntryTrie({"ab", ""});
+  const AdditionSearch search(trie.View());
+  EXPECT_EQ(search.FirstHit(" ="), 2);
+  EXPECT_EQ(search.FirstHit("ab ="), 1);
+  EXPECT_EQ(search.FirstHit("ab= b"), 0);
 }
 
 TEST(AdditionSearchTest, EveryPatternAloneAndInNoiseAgreesWithTheLiteralScan) {
@@ -76,20 +132,18 @@ TEST(AdditionSearchTest, CorpusLinesAgreeWithTheLiteralScan) {
   for (const auto& file : std::filesystem::directory_iterator(corpus / "text")) {
     if (file.path().extension() != ".dfm") continue;
     std::string prefix;
-    AdditionSearch::Position after_prefix = search.Start();
     for (const std::string& line : SplitLines(testing::ReadFileBytes(file.path()))) {
       const std::string_view trimmed = TrimmedLine(line);
       const int literal = LiteralFirstAddition(trimmed);
       ASSERT_EQ(search.FirstHit(trimmed), literal) << file.path() << ": " << line;
       const std::string prefixed = prefix + std::string(trimmed);
-      ASSERT_EQ(search.Resume(after_prefix, trimmed).FirstHit(), LiteralFirstAddition(prefixed))
+      ASSERT_EQ(search.FirstHit(prefix, trimmed), LiteralFirstAddition(prefixed))
           << file.path() << ": " << prefixed;
       ++lines;
       hits += literal != 0;
       const std::string header_prefix = PrefixOfHeader(trimmed);
       if (header_prefix.empty()) continue;
       prefix = header_prefix;
-      after_prefix = search.Resume(search.Start(), prefix);
     }
   }
   EXPECT_GT(lines, 10000u);
@@ -157,8 +211,8 @@ class EntryLineMaker {
   std::mt19937 random_;
 };
 
-// Each random line is also searched in two parts, the second resumed after the first, as the
-// filter searches a line behind its class prefix.
+// Each random line is also searched in two parts, the second behind the first, as the filter
+// searches a line behind its class prefix.
 TEST(AdditionSearchTest, RandomEntryLinesAgreeWithTheLiteralScan) {
   const AdditionSearch& search = AdditionSearch::ForTable();
   EntryLineMaker maker(20240611);
@@ -171,8 +225,7 @@ TEST(AdditionSearchTest, RandomEntryLinesAgreeWithTheLiteralScan) {
     ASSERT_EQ(search.FirstHit(line), literal) << line;
     const size_t split = std::uniform_int_distribution<size_t>(0, line.size())(splitter);
     const std::string_view text(line);
-    const AdditionSearch::Position after = search.Resume(search.Start(), text.substr(0, split));
-    ASSERT_EQ(search.Resume(after, text.substr(split)).FirstHit(), literal)
+    ASSERT_EQ(search.FirstHit(text.substr(0, split), text.substr(split)), literal)
         << line << " @" << split;
     hits += literal != 0;
   }

@@ -1,12 +1,9 @@
 #include "driver/conversion_run.h"
 
-#include <limits>
-#include <string>
-
-#include "driver/console.h"
 #include "driver/conversion_names.h"
+#include "driver/console.h"
 #include "driver/form_file_steps.h"
-#include "driver/line_filter.h"
+#include "driver/line_passes.h"
 #include "driver/run_guards.h"
 #include "runtime/arguments.h"
 #include "runtime/exceptions.h"
@@ -15,43 +12,6 @@
 
 namespace quorvex {
 namespace {
-
-constexpr size_t kWholeLine = std::numeric_limits<size_t>::max();
-
-bool CheckedAtEnd(TextChannel& channel) {
-  bool at_end = channel.AtEnd();
-  CheckIo();
-  return at_end;
-}
-
-std::string ReadCheckedLine(TextChannel& channel) {
-  std::string line;
-  channel.ReadLinePart(line, kWholeLine);
-  channel.SkipLine();
-  CheckIo();
-  return line;
-}
-
-void WriteCheckedLine(TextChannel& channel, const std::string& line) {
-  channel.WriteText(line);
-  channel.WriteLineEnd();
-  CheckIo();
-}
-
-void CopyLines(TextChannel& from, TextChannel& to) {
-  while (!CheckedAtEnd(from)) WriteCheckedLine(to, ReadCheckedLine(from));
-}
-
-void FilterLines(TextChannel& from, TextChannel& to) {
-  LineFilter filter;
-  while (!CheckedAtEnd(from)) {
-    std::string line = ReadCheckedLine(from);
-    FilterDecision decision = filter.Filter(line);
-    if (decision.action == FilterAction::kKeep) WriteCheckedLine(to, line);
-    if (decision.action == FilterAction::kRewrite) WriteCheckedLine(to, decision.line);
-    if (decision.report) WriteConsoleLine(*decision.report);
-  }
-}
 
 // Each channel operation below is checked at once; a pending I/O error ends the run.
 void OpenForReadingChecked(TextChannel& channel) {

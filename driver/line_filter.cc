@@ -74,7 +74,7 @@ std::optional<std::string_view> HeaderClassText(std::string_view trimmed) {
   return trimmed.substr(colon + kHeaderColon.size());
 }
 
-FilterDecision LineFilter::Filter(const std::string& line) {
+FilterDecision LineFilter::Filter(std::string_view line) {
   if (open_brackets_ > 0) return DropContinuation(line);
   const std::string_view trimmed = TrimmedLine(line);
   if (std::optional<std::string_view> class_text = HeaderClassText(trimmed)) {
@@ -89,30 +89,33 @@ FilterDecision LineFilter::Filter(const std::string& line) {
 void LineFilter::SetClassPrefix(std::string_view class_text) {
   current_class_prefix_.assign(class_text);
   current_class_prefix_ += '.';
-  prefix_end_ = search_.Resume(search_.Start(), current_class_prefix_);
+  prefix_hit_ = search_.FirstHit(current_class_prefix_);
 }
 
-// The first search looks in the trimmed line, the second in the class prefix followed by it.
-// The second resumes from the state reached after the prefix, so the prefix is read once per
-// object header, not once per line.
+// The line matches when a pattern occurs in the trimmed line or in the class prefix followed
+// by it. Every occurrence in the trimmed line is one in the prefix followed by it too, so one
+// search of the latter answers both: the part that lies in the prefix alone was searched when
+// the prefix was set, and the line is searched once, its matches running on into the prefix.
 bool LineFilter::MatchesAddition(std::string_view trimmed) const {
-  return search_.FirstHit(trimmed) != 0 || search_.Resume(prefix_end_, trimmed).FirstHit() != 0;
+  return prefix_hit_ != 0 || search_.FirstHitEndingIn(current_class_prefix_, trimmed) != 0;
 }
 
 FilterDecision LineFilter::Drop(std::string_view trimmed) {
   open_brackets_ = OpenBracketsOfValue(trimmed);
+  report_.assign("Skipped: ").append(current_class_prefix_).append(trimmed);
   FilterDecision decision = DropDecision();
-  decision.report = "Skipped: " + current_class_prefix_;
-  decision.report->append(trimmed);
+  decision.report = report_;
   return decision;
 }
 
 // The line ends with "True", its value; it becomes "False".
-FilterDecision LineFilter::RewriteScaled(std::string_view line) const {
+FilterDecision LineFilter::RewriteScaled(std::string_view line) {
+  rewritten_.assign(line.substr(0, line.size() - kTrue.size())).append("False");
+  report_.assign("  Added: ").append(current_class_prefix_).append("Scaled = False");
   FilterDecision decision;
   decision.action = FilterAction::kRewrite;
-  decision.line.assign(line.substr(0, line.size() - kTrue.size())).append("False");
-  decision.report = "  Added: " + current_class_prefix_ + "Scaled = False";
+  decision.line = rewritten_;
+  decision.report = report_;
   return decision;
 }
 

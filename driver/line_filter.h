@@ -15,10 +15,12 @@ enum class FilterAction {
   kDrop,     // write nothing
 };
 
+// What becomes of one line. The texts it shows belong to the LineFilter that made it and stay
+// valid until its next Filter.
 struct FilterDecision {
   FilterAction action = FilterAction::kKeep;
-  std::string line;                   // the line to write; set for kRewrite only
-  std::optional<std::string> report;  // the line for the console, when there is one
+  std::string_view line;    // the line to write; set for kRewrite only
+  std::string_view report;  // the line for the console; empty when there is none
 };
 
 // The line without its leading spaces (tabs stay).
@@ -53,7 +55,7 @@ class LineFilter {
  public:
   LineFilter() = default;
 
-  FilterDecision Filter(const std::string& line);
+  FilterDecision Filter(std::string_view line);
 
   const std::string& CurrentClassPrefix() const { return current_class_prefix_; }
 
@@ -61,13 +63,15 @@ class LineFilter {
   void SetClassPrefix(std::string_view class_text);
   bool MatchesAddition(std::string_view trimmed) const;
   FilterDecision Drop(std::string_view trimmed);
-  FilterDecision RewriteScaled(std::string_view line) const;
+  FilterDecision RewriteScaled(std::string_view line);
   FilterDecision DropContinuation(std::string_view line);
 
   const AdditionSearch& search_ = AdditionSearch::ForTable();
   std::string current_class_prefix_;
-  AdditionSearch::Position prefix_end_ = search_.Start();  // the search after the prefix
+  int prefix_hit_ = 0;     // the search's answer for the prefix alone
   int open_brackets_ = 0;  // depth of a dropped value still open at the end of the last line
+  std::string rewritten_;  // the text of the last kRewrite
+  std::string report_;     // the text of the last report
 };
 
 }  // namespace quorvex

@@ -21,8 +21,8 @@ FilteredText FilterText(const std::vector<std::string>& text) {
   for (const std::string& line : text) {
     FilterDecision decision = filter.Filter(line);
     if (decision.action == FilterAction::kKeep) result.lines.push_back(line);
-    if (decision.action == FilterAction::kRewrite) result.lines.push_back(decision.line);
-    if (decision.report) result.reports.push_back(*decision.report);
+    if (decision.action == FilterAction::kRewrite) result.lines.emplace_back(decision.line);
+    if (!decision.report.empty()) result.reports.emplace_back(decision.report);
   }
   return result;
 }
@@ -69,7 +69,7 @@ TEST(LineFilterTest, LinesThatAreNoObjectHeadersLeaveThePrefix) {
                            "  objectEdit1: TEdit", "  object Edit1:TEdit", "  end"}) {
     const FilterDecision decision = filter.Filter(line);
     EXPECT_EQ(decision.action, FilterAction::kKeep) << line;
-    EXPECT_FALSE(decision.report) << line;
+    EXPECT_TRUE(decision.report.empty()) << line;
     EXPECT_EQ(filter.CurrentClassPrefix(), "TForm1.") << line;
   }
 }

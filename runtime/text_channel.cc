@@ -5,6 +5,7 @@
 #include <string>
 
 #include "runtime/exceptions.h"
+#include "runtime/line_end_scan.h"
 
 namespace quorvex {
 
@@ -37,8 +38,7 @@ constexpr int32_t kPaddingPiece = 64;
 
 }  // namespace
 
-void CheckIo() {
-  if (PendingIoError == 0) return;
+void RaisePendingIoError() {
   int32_t number = PendingIoError;
   PendingIoError = 0;
   uint16_t id = MessageForIoError(number);
@@ -115,7 +115,10 @@ bool TextChannel::OpenHandle(ChannelState direction) {
     }
     os_file_ = OsHandle(opened.value);
   }
-  if (!writing) return true;
+  if (!writing) {
+    UseCapacity(IsConsole() ? kSmallCapacity : kDiskCapacity);
+    return true;
+  }
   FileKind kind = System().KindOf(os_file_);
   if (kind == FileKind::kUnknown) {
     if (OwnsHandle()) System().Close(os_file_);
@@ -124,7 +127,14 @@ bool TextChannel::OpenHandle(ChannelState direction) {
     return false;
   }
   flush_each_line_ = kind == FileKind::kCharacter;
+  UseCapacity(kind == FileKind::kDisk ? kDiskCapacity : kSmallCapacity);
   return true;
+}
+
+void TextChannel::UseCapacity(int32_t capacity) {
+  if (capacity == capacity_) return;
+  bytes_ = std::make_unique<char[]>(size_t(capacity));
+  capacity_ = capacity;
 }
 
 // The console channels open themselves on first use in their own direction.
@@ -137,7 +147,7 @@ bool TextChannel::OpenOnFirstUse(ChannelState direction) {
 bool TextChannel::FillBuffer() {
   cursor_ = 0;
   fill_ = 0;
-  OsResult got = System().Read(os_file_, bytes_, kCapacity);
+  OsResult got = System().Read(os_file_, bytes_.get(), capacity_);
   if (got.error != 0) {
     PendingIoError = int32_t(got.error);
     return false;
@@ -173,8 +183,8 @@ void TextChannel::ReadLinePart(std::string& line, size_t maximum) {
   while (line.size() < maximum) {
     char c = PeekByte();
     if (c == '\r' || c == '\n' || c == EndMark) return;
-    const char* start = bytes_ + cursor_;
-    const char* end = bytes_ + fill_;
+    const char* start = bytes_.get() + cursor_;
+    const char* end = bytes_.get() + fill_;
     const char* stop = start;
     while (stop < end && *stop != '\r' && *stop != '\n' && *stop != EndMark &&
            size_t(stop - start) < maximum - line.size()) {
@@ -192,6 +202,40 @@ void TextChannel::SkipLine() {
     if (c == '\r') break;
   }
   if (PeekByte() == '\n') ReadByte();
+}
+
+std::string_view TextChannel::ReadLine(std::string& held) {
+  if (state_ == ChannelState::kReading) {
+    const char* start = bytes_.get() + cursor_;
+    const char* end = bytes_.get() + fill_;
+    const char* stop = FindLineEnd(start, end, EndMark);
+    // The line and its line end lie in the buffer (a CR with the byte after it, which may be
+    // its LF): consume them in place. EndMark is never consumed.
+    size_t end_length = 0;
+    if (stop < end && *stop == '\n') end_length = 1;
+    if (stop + 1 < end && *stop == '\r') end_length = stop[1] == '\n' ? 2 : 1;
+    if (end_length > 0 || (stop < end && *stop == EndMark)) {
+      cursor_ = int32_t(stop + end_length - bytes_.get());
+      return std::string_view(start, size_t(stop - start));
+    }
+  }
+  ReadLinePart(held, SIZE_MAX);
+  SkipLine();
+  return held;
+}
+
+std::string_view TextChannel::ReadCrLfLines() {
+  if (state_ != ChannelState::kReading) return {};
+  const char* const start = bytes_.get() + cursor_;
+  const char* const end = bytes_.get() + fill_;
+  const char* next = start;
+  for (;;) {
+    const char* stop = FindLineEnd(next, end, EndMark);
+    if (end - stop < 2 || stop[0] != '\r' || stop[1] != '\n') break;
+    next = stop + 2;
+  }
+  cursor_ += int32_t(next - start);
+  return std::string_view(start, size_t(next - start));
 }
 
 bool TextChannel::AtEnd() {
@@ -217,6 +261,16 @@ void TextChannel::WriteInteger(int32_t value, int32_t width) {
 
 void TextChannel::WriteLineEnd() {
   WriteBytes("\r\n", 2);
+  EndWrittenLine();
+}
+
+void TextChannel::WriteCrLfLines(std::string_view lines) {
+  WriteBytes(lines.data(), lines.size());
+  EndWrittenLine();
+}
+
+// The step after every line end written: a character device gets the line at once.
+void TextChannel::EndWrittenLine() {
   if (state_ == ChannelState::kWriting) {
     if (flush_each_line_) DrainBuffer();
   } else if (state_ != ChannelState::kReading) {
@@ -229,15 +283,15 @@ void TextChannel::WriteBytes(const char* data, size_t count) {
     PendingIoError = kIoErrorNotOpenForOutput;
     return;
   }
-  while (count >= size_t(kCapacity - cursor_)) {
-    size_t room = size_t(kCapacity - cursor_);
-    std::memcpy(bytes_ + cursor_, data, room);
-    cursor_ = kCapacity;
+  while (count >= size_t(capacity_ - cursor_)) {
+    size_t room = size_t(capacity_ - cursor_);
+    std::memcpy(bytes_.get() + cursor_, data, room);
+    cursor_ = capacity_;
     data += room;
     count -= room;
     if (!DrainBuffer()) return;
   }
-  std::memcpy(bytes_ + cursor_, data, count);
+  std::memcpy(bytes_.get() + cursor_, data, count);
   cursor_ += int32_t(count);
 }
 
@@ -247,7 +301,7 @@ bool TextChannel::DrainBuffer() {
   int32_t waiting = cursor_;
   cursor_ = 0;
   if (waiting == 0) return true;
-  OsResult written = System().Write(os_file_, bytes_, waiting);
+  OsResult written = System().Write(os_file_, bytes_.get(), waiting);
   if (written.error != 0) {
     PendingIoError = int32_t(written.error);
     return false;

@@ -2,6 +2,7 @@
 #define QUORVEX_RUNTIME_TEXT_CHANNEL_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -15,8 +16,14 @@ namespace quorvex {
 // Channel operations never raise: the caller runs CheckIo after each of them.
 extern int32_t PendingIoError;
 
-// Raises EInOutError for the pending I/O error, if any, and clears it.
-void CheckIo();
+// Raises EInOutError for the pending I/O error and clears it.
+[[noreturn]] void RaisePendingIoError();
+
+// Raises EInOutError for the pending I/O error, if any, and clears it. Run after every line,
+// so the test is inline.
+inline void CheckIo() {
+  if (PendingIoError != 0) RaisePendingIoError();
+}
 
 // The byte that ends the readable text of a file wherever it stands (Ctrl-Z).
 constexpr char EndMark = 0x1A;
@@ -24,11 +31,16 @@ constexpr char EndMark = 0x1A;
 enum class ChannelState { kUnbound, kClosed, kReading, kWriting };
 
 // A line-oriented text file, or the console when bound to the empty name. Bytes pass through
-// a 128-byte buffer unchanged; every line written ends with CR LF. A line read ends at CR LF,
-// a lone CR or a lone LF.
+// a buffer unchanged; every line written ends with CR LF. A line read ends at CR LF, a lone CR
+// or a lone LF.
+//
+// The buffer holds 64 KiB for a file read by name and for writing to a disk file, so that large
+// files move in few system calls; otherwise (standard input, character devices such as the
+// console, pipes) it holds 128 bytes. A character device is written out at every line end.
 class TextChannel {
  public:
-  static constexpr int32_t kCapacity = 128;
+  static constexpr int32_t kSmallCapacity = 128;
+  static constexpr int32_t kDiskCapacity = 64 * 1024;
 
   // stream says which standard handle the channel stands for when bound to the empty name.
   explicit TextChannel(StdStream stream = StdStream::kOutput) : console_stream_(stream) {}
@@ -50,17 +62,29 @@ class TextChannel {
   void ReadLinePart(std::string& line, size_t maximum);
   // Discards everything up to and including the next line end.
   void SkipLine();
+  // Reads the whole current line and consumes its line end: ReadLinePart with no maximum
+  // followed by SkipLine. The view points into the channel's buffer when the line lies within
+  // it and into held otherwise; it stays valid until the next operation on the channel or held.
+  std::string_view ReadLine(std::string& held);
+  // Reads, from the buffer only, the whole lines ahead that each end with CR LF, up to the
+  // first that does not or that the buffer does not hold whole, and returns their bytes, line
+  // ends included; empty when there is none (ReadLine reads the next line then). The view
+  // stays valid until the next operation on the channel.
+  std::string_view ReadCrLfLines();
   // True when no more text can be read.
   bool AtEnd();
 
   void WriteText(std::string_view text);
   void WriteInteger(int32_t value, int32_t width);
   void WriteLineEnd();
+  // Writes whole lines, each ended by CR LF, as WriteText and WriteLineEnd for each would; a
+  // character device receives them at the end of the last.
+  void WriteCrLfLines(std::string_view lines);
 
   ChannelState State() const { return state_; }
   // The bytes written but not yet handed to the system.
   std::string_view WaitingBytes() const {
-    return state_ == ChannelState::kWriting ? std::string_view(bytes_, size_t(cursor_))
+    return state_ == ChannelState::kWriting ? std::string_view(bytes_.get(), size_t(cursor_))
                                             : std::string_view();
   }
 
@@ -68,10 +92,12 @@ class TextChannel {
   void Open(ChannelState direction, OsHandle lent = kNoHandle);
   bool OpenOnFirstUse(ChannelState direction);
   bool OpenHandle(ChannelState direction);
+  void UseCapacity(int32_t capacity);
   char ReadByte();
   char PeekByte();
   bool FillBuffer();
   void WriteBytes(const char* data, size_t count);
+  void EndWrittenLine();
   bool DrainBuffer();
   void Release();
   // A channel bound to the empty name is the console.
@@ -92,7 +118,8 @@ class TextChannel {
   int32_t fill_ = 0;
   bool flush_each_line_ = false;
   FileName path_;
-  char bytes_[kCapacity] = {};
+  int32_t capacity_ = 0;
+  std::unique_ptr<char[]> bytes_;
 };
 
 // The console channels, bound to the empty name at start-up.

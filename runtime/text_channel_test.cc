@@ -153,6 +153,49 @@ TEST(TextChannel, ReopeningTruncatesAndNamesAreNotCut) {
   EXPECT_EQ(ReadFileBytes(path), "");
 }
 
+// Records the size of every read and write asked of the system.
+class CountingPlatform : public testing::FaultPlatform {
+ public:
+  std::vector<int32_t> reads;
+  std::vector<int32_t> writes;
+
+  OsResult Read(OsHandle handle, void* buffer, int32_t count) override {
+    reads.push_back(count);
+    return FaultPlatform::Read(handle, buffer, count);
+  }
+  OsResult Write(OsHandle handle, const void* buffer, int32_t count) override {
+    writes.push_back(count);
+    return FaultPlatform::Write(handle, buffer, count);
+  }
+};
+
+// 3000 lines of 40 bytes: a disk file takes them in two writes of up to 64 KiB and gives them
+// back in reads of 64 KiB; a character device gets every line as it ends.
+TEST(TextChannel, DiskFilesMoveInLargeBlocksCharacterDevicesByLine) {
+  ScratchDir folder;
+  const std::string path = (folder / "t").string();
+  CountingPlatform platform;
+  ScopedPlatform scoped(platform);
+  const std::string line(38, 'x');
+  for (const std::string& name : {path, std::string("/dev/null")}) {
+    TextChannel channel;
+    channel.BindName(FileName(name));
+    channel.OpenForWriting();
+    for (int i = 0; i < 3000; ++i) {
+      channel.WriteText(line);
+      channel.WriteLineEnd();
+    }
+    channel.CloseChannel();
+    EXPECT_EQ(RunCheckIo().number, 0);
+  }
+  ASSERT_EQ(platform.writes.size(), 2u + 3000u);
+  EXPECT_EQ(platform.writes[0], TextChannel::kDiskCapacity);
+  EXPECT_EQ(platform.writes[1], 3000 * 40 - TextChannel::kDiskCapacity);
+  EXPECT_EQ(platform.writes[2], 40);
+  EXPECT_EQ(ReadLines(path), Lines(3000, line));
+  EXPECT_EQ(platform.reads, std::vector<int32_t>(3, TextChannel::kDiskCapacity));
+}
+
 // Writes 300 bytes as lines of 10 to a file whose disk takes 200 bytes.
 Checked WriteToFullDisk(uint32_t write_error) {
   ScratchDir folder;

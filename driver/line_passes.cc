@@ -1,0 +1,100 @@
+#include "driver/line_passes.h"
+
+#include <string>
+#include <string_view>
+
+#include "driver/console.h"
+#include "driver/line_filter.h"
+
+namespace quorvex {
+namespace {
+
+constexpr std::string_view kCrLf = "\r\n";
+
+bool CheckedAtEnd(TextChannel& channel) {
+  bool at_end = channel.AtEnd();
+  CheckIo();
+  return at_end;
+}
+
+// The line stays valid until the next read from channel; held keeps a line that does not lie
+// whole in the channel's buffer.
+std::string_view ReadCheckedLine(TextChannel& channel, std::string& held) {
+  std::string_view line = channel.ReadLine(held);
+  CheckIo();
+  return line;
+}
+
+void WriteCheckedLine(TextChannel& channel, std::string_view line) {
+  channel.WriteText(line);
+  channel.WriteLineEnd();
+  CheckIo();
+}
+
+void WriteCheckedLines(TextChannel& channel, std::string_view lines) {
+  if (lines.empty()) return;
+  channel.WriteCrLfLines(lines);
+  CheckIo();
+}
+
+// Writes what a decision asks for besides keeping the line: the rewritten line, the report.
+void WriteChanges(const FilterDecision& decision, TextChannel& to) {
+  if (decision.action == FilterAction::kRewrite) WriteCheckedLine(to, decision.line);
+  if (!decision.report.empty()) WriteConsoleLine(decision.report);
+}
+
+void FilterLine(LineFilter& filter, std::string_view line, TextChannel& to) {
+  const FilterDecision decision = filter.Filter(line);
+  if (decision.action == FilterAction::kKeep) WriteCheckedLine(to, line);
+  WriteChanges(decision, to);
+}
+
+// Filters whole lines, each ended by CR LF (and holding no other CR). Consecutive kept lines
+// are written together, with their own line ends, before anything that follows them.
+void FilterCrLfLines(LineFilter& filter, std::string_view lines, TextChannel& to) {
+  size_t unwritten = 0;  // where the kept lines not yet written begin
+  size_t start = 0;
+  while (start < lines.size()) {
+    const size_t end = lines.find('\r', start);
+    const size_t next = end + kCrLf.size();
+    const FilterDecision decision = filter.Filter(lines.substr(start, end - start));
+    const bool kept = decision.action == FilterAction::kKeep;
+    if (!kept || !decision.report.empty()) {
+      const size_t kept_end = kept ? next : start;
+      WriteCheckedLines(to, lines.substr(unwritten, kept_end - unwritten));
+      unwritten = next;
+      WriteChanges(decision, to);
+    }
+    start = next;
+  }
+  WriteCheckedLines(to, lines.substr(unwritten));
+}
+
+}  // namespace
+
+void CopyLines(TextChannel& from, TextChannel& to) {
+  std::string held;
+  while (!CheckedAtEnd(from)) {
+    const std::string_view lines = from.ReadCrLfLines();
+    if (lines.empty()) {
+      WriteCheckedLine(to, ReadCheckedLine(from, held));
+    } else {
+      WriteCheckedLines(to, lines);
+    }
+  }
+}
+
+void FilterLines(TextChannel& from, TextChannel& to) {
+  LineFilter filter;
+  std::string held;
+  while (!CheckedAtEnd(from)) {
+    const std::string_view lines = from.ReadCrLfLines();
+    if (lines.empty()) {
+      FilterLine(filter, ReadCheckedLine(from, held), to);
+    } else {
+      FilterCrLfLines(filter, lines, to);
+    }
+  }
+}
+
+}  // namespace quorvex

@@ -1,0 +1,25 @@
+#ifndef QUORVEX_DRIVER_LINE_PASSES_H_
+#define QUORVEX_DRIVER_LINE_PASSES_H_
+
+#include "runtime/text_channel.h"
+
+namespace quorvex {
+
+// The two passes of the conversion run over a text, from a channel open for reading to one
+// open for writing. Each line read and written is checked at once (CheckIo): a pending I/O
+// error ends the pass with EInOutError.
+//
+// Lines that end with CR LF and lie whole in the reading channel's buffer are taken as one
+// block and written as one, which gives the same bytes as line by line; no line is copied
+// into a string of its own.
+
+// Copies every line, each followed by CR LF.
+void CopyLines(TextChannel& from, TextChannel& to);
+
+// Filters every line through a LineFilter: kept and rewritten lines are written, each
+// followed by CR LF, and reports go to the console.
+void FilterLines(TextChannel& from, TextChannel& to);
+
+}  // namespace quorvex
+
+#endif  // QUORVEX_DRIVER_LINE_PASSES_H_
