@@ -40,14 +40,14 @@ void CopyLines(TextChannel& from, TextChannel& to) {
   while (!CheckedAtEnd(from)) WriteCheckedLine(to, ReadCheckedLine(from));
 }
 
-void FilterLines(TextChannel& from, TextChannel& to) {
+void FilterLines(TextChannel& from, TextChannel& to, FilterObserver& observer) {
   LineFilter filter;
   while (!CheckedAtEnd(from)) {
     std::string line = ReadCheckedLine(from);
     FilterDecision decision = filter.Filter(line);
     if (decision.action == FilterAction::kKeep) WriteCheckedLine(to, line);
     if (decision.action == FilterAction::kRewrite) WriteCheckedLine(to, decision.line);
-    if (decision.report) WriteConsoleLine(*decision.report);
+    if (decision.action != FilterAction::kKeep) observer.LineFiltered(line, decision);
   }
 }
 
@@ -68,7 +68,7 @@ void CloseChecked(TextChannel& channel) {
 }
 
 // Copies the text to its backup, then filters the backup back into the text.
-void BackUpAndFilter(const ConversionNames& names) {
+void BackUpAndFilter(const ConversionNames& names, FilterObserver& observer) {
   TextChannel text;
   TextChannel backup;
   text.BindName(names.text);
@@ -78,7 +78,7 @@ void BackUpAndFilter(const ConversionNames& names) {
   CopyLines(text, backup);
   OpenForReadingChecked(backup);
   OpenForWritingChecked(text);
-  FilterLines(backup, text);
+  FilterLines(backup, text, observer);
   CloseChecked(text);
   CloseChecked(backup);
 }
@@ -91,11 +91,20 @@ void BackUpAndFilter(const ConversionNames& names) {
 
 }  // namespace
 
-void ConversionRun() {
-  ConversionNames names = DeriveConversionNames(ArgumentAt(1));
-  if (names.is_form) FormFileToTextFile(names.form, names.text);
-  BackUpAndFilter(names);
+void ConsoleReports::LineFiltered(const std::string&, const FilterDecision& decision) {
+  if (decision.report) WriteConsoleLine(*decision.report);
+}
+
+void RunConversion(const ConversionNames& names, FormContent content, FilterObserver& observer) {
+  if (names.is_form && content == FormContent::kBinary) FormFileToTextFile(names.form, names.text);
+  if (names.is_form && content == FormContent::kText) CopyFormFileText(names.form, names.text);
+  BackUpAndFilter(names, observer);
   if (names.is_form) RefuseTextToFormFile(names);
+}
+
+void ConversionRun() {
+  ConsoleReports console;
+  RunConversion(DeriveConversionNames(ArgumentAt(1)), FormContent::kBinary, console);
 }
 
 }  // namespace quorvex

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,7 @@ namespace quorvex::testing {
 // locale, standard output sent to a file, opens refused, reads and seeks refused, and writes
 // that stop after a number of bytes, either refused with an error or cut short. It records the
 // settings of the last open and the files in the order they are closed. Install it with
-// ScopedPlatform.
+// ScopedPlatform. It may be used by several threads at once.
 class FaultPlatform : public Platform {
  public:
   // The tool's command line, program name first.
@@ -34,6 +35,8 @@ class FaultPlatform : public Platform {
   // write_error is 0, returns the short count.
   int64_t write_budget = INT64_MAX;
   uint32_t write_error = kErrorDiskFull;
+  // Writes to files whose name contains this text fail at once with write_error.
+  std::string refuse_writes_to;
 
   FileAccess last_access = FileAccess::kRead;
   unsigned last_share = 0;
@@ -54,8 +57,20 @@ class FaultPlatform : public Platform {
   OsResult Write(OsHandle handle, const void* buffer, int32_t count) override;
   OsResult Seek(OsHandle handle, int64_t offset, SeekOrigin origin) override;
   uint32_t Close(OsHandle handle) override;
+  bool IsTerminal(OsHandle handle) override { return NativePlatform().IsTerminal(handle); }
+  int ProcessorCount() override { return NativePlatform().ProcessorCount(); }
+  EntryKind KindOfEntry(const FileName& name) override {
+    return NativePlatform().KindOfEntry(name);
+  }
+  uint32_t ListFolder(const FileName& folder, std::vector<FolderEntry>& entries) override {
+    return NativePlatform().ListFolder(folder, entries);
+  }
+  uint32_t MakeFolder(const FileName& folder) override {
+    return NativePlatform().MakeFolder(folder);
+  }
 
  private:
+  std::mutex mutex_;
   OsHandle stdout_handle_ = kNoHandle;
   std::map<OsHandle, std::string> opened_names_;
 };
