@@ -13,10 +13,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Runs the tool in folder with its standard output on output_fd (closed when it is -1);
-// returns the exit code.
-int RunWithStdout(const std::vector<std::string>& arguments, const fs::path& folder, int output_fd,
-                  bool close_input_and_error = false) {
+// Runs the tool in folder with its standard output on output_fd (closed when it is -1) and its
+// standard error on error_fd (inherited when it is -1); returns the exit code.
+int RunExecutable(const std::string& tool, const std::vector<std::string>& arguments,
+                  const fs::path& folder, int output_fd, bool close_input_and_error, int error_fd) {
   pid_t child = fork();
   if (child == 0) {
     if (chdir(folder.c_str()) != 0) _exit(127);
@@ -27,23 +27,29 @@ int RunWithStdout(const std::vector<std::string>& arguments, const fs::path& fol
       close(0);
       close(2);
     }
+    if (error_fd >= 0) dup2(error_fd, 2);
     if (output_fd >= 0) {
       dup2(output_fd, 1);
     } else {
       close(1);
     }
     std::vector<char*> argv;
-    std::string tool = QUORVEX_TOOL_PATH;
-    argv.push_back(tool.data());
+    std::string program = tool;
+    argv.push_back(program.data());
     std::vector<std::string> copies = arguments;
     for (std::string& argument : copies) argv.push_back(argument.data());
     argv.push_back(nullptr);
-    execv(tool.c_str(), argv.data());
+    execv(program.c_str(), argv.data());
     _exit(127);
   }
   int status = 0;
   waitpid(child, &status, 0);
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+int RunWithStdout(const std::vector<std::string>& arguments, const fs::path& folder, int output_fd,
+                  bool close_input_and_error = false) {
+  return RunExecutable(QUORVEX_TOOL_PATH, arguments, folder, output_fd, close_input_and_error, -1);
 }
 
 }  // namespace
@@ -86,6 +92,19 @@ int RunToolWithOutput(const std::vector<std::string>& arguments, const fs::path&
   int code = RunWithStdout(arguments, folder, out_fd);
   if (out_fd >= 0) close(out_fd);
   return code;
+}
+
+ToolRun RunBatchTool(const std::vector<std::string>& arguments, const fs::path& folder) {
+  ScratchDir capture;
+  int out_fd = open((capture / "stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  int err_fd = open((capture / "stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  ToolRun run;
+  run.exit_code = RunExecutable(QUORVEX_BATCH_TOOL_PATH, arguments, folder, out_fd, false, err_fd);
+  close(out_fd);
+  close(err_fd);
+  run.out = ReadFileBytes(capture / "stdout");
+  run.err = ReadFileBytes(capture / "stderr");
+  return run;
 }
 
 }  // namespace quorvex::testing

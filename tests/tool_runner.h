@@ -14,6 +14,7 @@ namespace quorvex::testing {
 struct ToolRun {
   int exit_code = -1;
   std::string out;  // everything written to standard output
+  std::string err;  // everything written to standard error (RunBatchTool only)
 };
 ToolRun RunTool(const std::vector<std::string>& arguments, const std::filesystem::path& folder);
 
@@ -29,6 +30,11 @@ int RunToolIntoClosedPipe(const std::vector<std::string>& arguments,
 // or closed when output_path is empty; returns the exit code.
 int RunToolWithOutput(const std::vector<std::string>& arguments,
                       const std::filesystem::path& folder, const std::string& output_path);
+
+// The built quorvex-batch, run with the given arguments in folder; standard input is empty,
+// standard output and standard error are files.
+ToolRun RunBatchTool(const std::vector<std::string>& arguments,
+                     const std::filesystem::path& folder);
 
 }  // namespace quorvex::testing
 

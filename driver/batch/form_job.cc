@@ -137,7 +137,7 @@ std::vector<std::pair<size_t, FormOutcome>> SharedNameConflicts(const std::vecto
       FormOutcome outcome;
       outcome.path = items[i].path;
       Fail(outcome, "",
-           FileNamePart(written->typed) + " would also be written for " + first->second->path +
+           FileNamePart(written->name) + " would also be written for " + first->second->path +
                "; left alone");
       conflicts.emplace_back(i, std::move(outcome));
       break;
