@@ -1,6 +1,7 @@
 #include "driver/batch/form_job.h"
 
 #include <algorithm>
+#include <exception>
 #include <map>
 #include <new>
 #include <optional>
@@ -108,6 +109,8 @@ void ConvertCatching(const WalkItem& item, const JobSettings& settings, FormOutc
     Fail(outcome, "EOutOfMemory", LoadMessage(kMsgOutOfMemory));
   } catch (const RunError& error) {
     Fail(outcome, "", "Runtime error " + std::to_string(error.number));
+  } catch (const std::exception& failure) {
+    Fail(outcome, "", failure.what());
   }
   PendingIoError = 0;
 }
