@@ -1,7 +1,7 @@
 #include "driver/conversion_run.h"
 
-#include "driver/conversion_names.h"
 #include "driver/console.h"
+#include "driver/conversion_names.h"
 #include "driver/form_file_steps.h"
 #include "driver/line_passes.h"
 #include "driver/run_guards.h"
@@ -54,7 +54,8 @@ void BackUp(TextChannel& text, const FileName& backup_name) {
 // Copies the text to its backup, then filters the backup into a replacement of the text,
 // which takes the text's place only once the filter has finished. The replacement is the
 // caller's, so that the replaced text stays held until the run ends.
-void BackUpAndFilter(const ConversionNames& names, ReplacementFile& filtered) {
+void BackUpAndFilter(const ConversionNames& names, ReplacementFile& filtered,
+                     FilterObserver& observer) {
   TextChannel text;
   text.BindName(names.text);
   OpenForReadingChecked(text);
@@ -63,12 +64,9 @@ void BackUpAndFilter(const ConversionNames& names, ReplacementFile& filtered) {
   backup.BindName(names.backup);
   OpenForReadingChecked(backup);
   OpenForWritingChecked(text, filtered);
-  FilterLines(backup, text);
+  FilterLines(backup, text, observer);
   CloseChecked(text);
-  // The filter's reports reach the console before the text is replaced, so that a console
-  // that can no longer be written leaves the text as it was. Closing the console channel
-  // writes out its bytes and leaves it open.
-  CloseChecked(ConsoleOut());
+  observer.ReportsComplete();
   CommitChecked(filtered);
   CloseChecked(backup);
 }
@@ -81,14 +79,28 @@ void BackUpAndFilter(const ConversionNames& names, ReplacementFile& filtered) {
 
 }  // namespace
 
-void ConversionRun() {
-  ConversionNames names = DeriveConversionNames(ArgumentAt(1));
+void ConsoleReports::LineFiltered(std::string_view, const FilterDecision& decision) {
+  if (!decision.report.empty()) WriteConsoleLine(decision.report);
+}
+
+// Closing the console channel writes out its bytes and leaves it open.
+void ConsoleReports::ReportsComplete() {
+  CloseChecked(ConsoleOut());
+}
+
+void RunConversion(const ConversionNames& names, FormContent content, FilterObserver& observer) {
   RunGuard guard(names);
-  if (names.is_form) FormFileToTextFile(names.form, names.text);
+  if (names.is_form && content == FormContent::kBinary) FormFileToTextFile(names.form, names.text);
+  if (names.is_form && content == FormContent::kText) CopyFormFileText(names.form, names.text);
   CheckNothingFollowsEndMark(names.text);
   ReplacementFile filtered(names.text);
-  BackUpAndFilter(names, filtered);
+  BackUpAndFilter(names, filtered, observer);
   if (names.is_form) RefuseTextToFormFile(names);
+}
+
+void ConversionRun() {
+  ConsoleReports console;
+  RunConversion(DeriveConversionNames(ArgumentAt(1)), FormContent::kBinary, console);
 }
 
 }  // namespace quorvex

@@ -3,7 +3,6 @@
 #include <string>
 #include <string_view>
 
-#include "driver/console.h"
 #include "driver/line_filter.h"
 
 namespace quorvex {
@@ -37,33 +36,38 @@ void WriteCheckedLines(TextChannel& channel, std::string_view lines) {
   CheckIo();
 }
 
-// Writes what a decision asks for besides keeping the line: the rewritten line, the report.
-void WriteChanges(const FilterDecision& decision, TextChannel& to) {
+// Writes what a decision on a line not kept asks for: the rewritten line; then tells observer.
+void WriteChanges(std::string_view line, const FilterDecision& decision, TextChannel& to,
+                  FilterObserver& observer) {
   if (decision.action == FilterAction::kRewrite) WriteCheckedLine(to, decision.line);
-  if (!decision.report.empty()) WriteConsoleLine(decision.report);
+  observer.LineFiltered(line, decision);
 }
 
-void FilterLine(LineFilter& filter, std::string_view line, TextChannel& to) {
+void FilterLine(LineFilter& filter, std::string_view line, TextChannel& to,
+                FilterObserver& observer) {
   const FilterDecision decision = filter.Filter(line);
-  if (decision.action == FilterAction::kKeep) WriteCheckedLine(to, line);
-  WriteChanges(decision, to);
+  if (decision.action == FilterAction::kKeep) {
+    WriteCheckedLine(to, line);
+  } else {
+    WriteChanges(line, decision, to, observer);
+  }
 }
 
 // Filters whole lines, each ended by CR LF (and holding no other CR). Consecutive kept lines
 // are written together, with their own line ends, before anything that follows them.
-void FilterCrLfLines(LineFilter& filter, std::string_view lines, TextChannel& to) {
+void FilterCrLfLines(LineFilter& filter, std::string_view lines, TextChannel& to,
+                     FilterObserver& observer) {
   size_t unwritten = 0;  // where the kept lines not yet written begin
   size_t start = 0;
   while (start < lines.size()) {
     const size_t end = lines.find('\r', start);
     const size_t next = end + kCrLf.size();
-    const FilterDecision decision = filter.Filter(lines.substr(start, end - start));
-    const bool kept = decision.action == FilterAction::kKeep;
-    if (!kept || !decision.report.empty()) {
-      const size_t kept_end = kept ? next : start;
-      WriteCheckedLines(to, lines.substr(unwritten, kept_end - unwritten));
+    const std::string_view line = lines.substr(start, end - start);
+    const FilterDecision decision = filter.Filter(line);
+    if (decision.action != FilterAction::kKeep) {
+      WriteCheckedLines(to, lines.substr(unwritten, start - unwritten));
       unwritten = next;
-      WriteChanges(decision, to);
+      WriteChanges(line, decision, to, observer);
     }
     start = next;
   }
@@ -84,15 +88,15 @@ void CopyLines(TextChannel& from, TextChannel& to) {
   }
 }
 
-void FilterLines(TextChannel& from, TextChannel& to) {
+void FilterLines(TextChannel& from, TextChannel& to, FilterObserver& observer) {
   LineFilter filter;
   std::string held;
   while (!CheckedAtEnd(from)) {
     const std::string_view lines = from.ReadCrLfLines();
     if (lines.empty()) {
-      FilterLine(filter, ReadCheckedLine(from, held), to);
+      FilterLine(filter, ReadCheckedLine(from, held), to, observer);
     } else {
-      FilterCrLfLines(filter, lines, to);
+      FilterCrLfLines(filter, lines, to, observer);
     }
   }
 }

@@ -1,6 +1,7 @@
 #ifndef QUORVEX_DRIVER_LINE_PASSES_H_
 #define QUORVEX_DRIVER_LINE_PASSES_H_
 
+#include "driver/filter_observer.h"
 #include "runtime/text_channel.h"
 
 namespace quorvex {
@@ -17,8 +18,8 @@ namespace quorvex {
 void CopyLines(TextChannel& from, TextChannel& to);
 
 // Filters every line through a LineFilter: kept and rewritten lines are written, each
-// followed by CR LF, and reports go to the console.
-void FilterLines(TextChannel& from, TextChannel& to);
+// followed by CR LF, and every line not kept as it was goes to observer.
+void FilterLines(TextChannel& from, TextChannel& to, FilterObserver& observer);
 
 }  // namespace quorvex
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/conversion_run.h"
 #include "driver/line_filter.h"
 #include "runtime/process.h"
 #include "tests/fault_platform.h"
@@ -110,7 +111,11 @@ TEST(LinePassesTest, BothPassesGiveWhatLineByLineGives) {
     ASSERT_FALSE(reports.empty());
     EXPECT_EQ(RunPass(CopyLines, source, target), "") << seed;
     ASSERT_EQ(ReadFileBytes(target), copied) << seed;
-    EXPECT_EQ(RunPass(FilterLines, source, target), reports) << seed;
+    ConsoleReports console;
+    auto filter_lines = [&console](TextChannel& from, TextChannel& to) {
+      FilterLines(from, to, console);
+    };
+    EXPECT_EQ(RunPass(filter_lines, source, target), reports) << seed;
     ASSERT_EQ(ReadFileBytes(target), filtered) << seed;
   }
 }

@@ -1,5 +1,6 @@
 #include "driver/run_guards.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -99,26 +100,32 @@ void RunGuard::LockInput(const FileName& input) {
   if (!held.SameFileAs(System().Identify(input))) RaiseInUse(input);
 }
 
+bool EndMarkWatch::Feed(std::string_view piece) {
+  size_t start = 0;
+  if (mark_ < 0) {
+    start = std::min(piece.find(EndMark), piece.size());
+    if (start < piece.size()) mark_ = offset_ + int64_t(start);
+  }
+  offset_ += int64_t(piece.size());
+  return piece.find_first_not_of(EndMark, start) == std::string_view::npos;
+}
+
+void CheckNothingFollowsEndMark(std::string_view text, const FileName& name) {
+  EndMarkWatch watch;
+  if (!watch.Feed(text)) RaiseFilled<EReadError>(kMsgTextAfterEndMark, {name.name, watch.Mark()});
+}
+
 void CheckNothingFollowsEndMark(const FileName& text) {
   ReadHandle opened(text);
   if (!opened.IsOpen()) return;
   std::vector<char> piece(kScanPiece);
-  int64_t offset = 0;
-  int64_t mark = -1;
+  EndMarkWatch watch;
   for (;;) {
     OsResult got = System().Read(opened.Get(), piece.data(), kScanPiece);
     if (got.error != 0 || got.value == 0) return;
-    const char* start = piece.data();
-    const char* end = start + got.value;
-    if (mark < 0) {
-      const char* found = static_cast<const char*>(memchr(start, EndMark, size_t(end - start)));
-      if (found) mark = offset + (found - start);
-      start = found ? found : end;
+    if (!watch.Feed(std::string_view(piece.data(), size_t(got.value)))) {
+      RaiseFilled<EReadError>(kMsgTextAfterEndMark, {text.name, watch.Mark()});
     }
-    for (const char* c = start; c < end; ++c) {
-      if (*c != EndMark) RaiseFilled<EReadError>(kMsgTextAfterEndMark, {text.name, mark});
-    }
-    offset += got.value;
   }
 }
 

@@ -1,6 +1,9 @@
 #ifndef QUORVEX_DRIVER_RUN_GUARDS_H_
 #define QUORVEX_DRIVER_RUN_GUARDS_H_
 
+#include <cstdint>
+#include <string_view>
+
 #include "driver/conversion_names.h"
 #include "runtime/file_name.h"
 #include "runtime/platform/platform.h"
@@ -38,6 +41,22 @@ class RunGuard {
 // the text file: the line reader would end the text there and lose it without a word. A file
 // that cannot be read is left for the run's own open to report.
 void CheckNothingFollowsEndMark(const FileName& text);
+// The same for a text held in memory, reported under name.
+void CheckNothingFollowsEndMark(std::string_view text, const FileName& name);
+
+// Follows a text piece by piece for the first end mark (Ctrl-Z) and anything but further end
+// marks after it.
+class EndMarkWatch {
+ public:
+  // Takes the next piece; false once a byte other than an end mark follows the first one.
+  bool Feed(std::string_view piece);
+  // The offset of the first end mark, -1 while there is none.
+  int64_t Mark() const { return mark_; }
+
+ private:
+  int64_t offset_ = 0;
+  int64_t mark_ = -1;
+};
 
 }  // namespace quorvex
 

@@ -9,7 +9,7 @@
 
 namespace quorvex {
 
-int32_t PendingIoError = 0;
+thread_local int32_t PendingIoError = 0;
 
 namespace {
 

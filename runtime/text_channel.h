@@ -12,9 +12,10 @@
 
 namespace quorvex {
 
-// The I/O error recorded by the last failing channel operation; 0 when none is pending.
-// Channel operations never raise: the caller runs CheckIo after each of them.
-extern int32_t PendingIoError;
+// The I/O error recorded by the last failing channel operation of this thread; 0 when none is
+// pending. Channel operations never raise: the caller runs CheckIo after each of them. Each
+// thread has its own, so conversions running side by side never see each other's errors.
+extern thread_local int32_t PendingIoError;
 
 // Raises EInOutError for the pending I/O error and clears it.
 [[noreturn]] void RaisePendingIoError();

@@ -9,6 +9,7 @@ FaultPlatform::~FaultPlatform() {
 }
 
 OsHandle FaultPlatform::StdHandle(StdStream stream) {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (stream != StdStream::kOutput || stdout_path.empty()) {
     return NativePlatform().StdHandle(stream);
   }
@@ -22,6 +23,7 @@ OsHandle FaultPlatform::StdHandle(StdStream stream) {
 
 OsResult FaultPlatform::Open(const FileName& name, FileAccess access, unsigned share,
                              FileDisposition disposition) {
+  std::lock_guard<std::mutex> lock(mutex_);
   last_access = access;
   last_share = share;
   last_disposition = disposition;
@@ -39,7 +41,12 @@ OsResult FaultPlatform::Read(OsHandle handle, void* buffer, int32_t count) {
 }
 
 OsResult FaultPlatform::Write(OsHandle handle, const void* buffer, int32_t count) {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (handle == stdout_handle_) return NativePlatform().Write(handle, buffer, count);
+  if (!refuse_writes_to.empty() &&
+      opened_names_[handle].find(refuse_writes_to) != std::string::npos) {
+    return {0, write_error};
+  }
   if (++writes == fail_write_at) return {0, write_error};
   int64_t passing = std::min<int64_t>(count, write_budget);
   write_budget -= passing;
@@ -54,22 +61,26 @@ OsResult FaultPlatform::Seek(OsHandle handle, int64_t offset, SeekOrigin origin)
 }
 
 uint32_t FaultPlatform::Close(OsHandle handle) {
+  std::lock_guard<std::mutex> lock(mutex_);
   ++closes;
   closed_names.push_back(opened_names_[handle]);
   return NativePlatform().Close(handle);
 }
 
 uint32_t FaultPlatform::Sync(OsHandle handle) {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (++syncs == fail_sync_at) return kErrorDeviceIo;
   return NativePlatform().Sync(handle);
 }
 
 uint32_t FaultPlatform::Rename(const FileName& from, const FileName& to) {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (++renames == fail_rename_at) return kErrorAccessDenied;
   return NativePlatform().Rename(from, to);
 }
 
 uint32_t FaultPlatform::SyncFolderOf(const FileName& file) {
+  std::lock_guard<std::mutex> lock(mutex_);
   if (++syncs == fail_sync_at) return kErrorDeviceIo;
   return NativePlatform().SyncFolderOf(file);
 }

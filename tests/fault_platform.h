@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,7 @@ namespace quorvex::testing {
 // locale, standard output sent to a file, opens refused, reads and seeks refused, and writes
 // that stop after a number of bytes, either refused with an error or cut short. It records the
 // settings of the last open and the files in the order they are closed. Install it with
-// ScopedPlatform.
+// ScopedPlatform. It may be used by several threads at once.
 class FaultPlatform : public Platform {
  public:
   // The tool's command line, program name first.
@@ -43,6 +44,8 @@ class FaultPlatform : public Platform {
   int writes = 0;
   int renames = 0;
   int syncs = 0;
+  // Writes to files whose name contains this text fail at once with write_error.
+  std::string refuse_writes_to;
 
   FileAccess last_access = FileAccess::kRead;
   unsigned last_share = 0;
@@ -80,8 +83,20 @@ class FaultPlatform : public Platform {
   uint32_t LockExclusive(OsHandle handle) override {
     return NativePlatform().LockExclusive(handle);
   }
+  bool IsTerminal(OsHandle handle) override { return NativePlatform().IsTerminal(handle); }
+  int ProcessorCount() override { return NativePlatform().ProcessorCount(); }
+  EntryKind KindOfEntry(const FileName& name) override {
+    return NativePlatform().KindOfEntry(name);
+  }
+  uint32_t ListFolder(const FileName& folder, std::vector<FolderEntry>& entries) override {
+    return NativePlatform().ListFolder(folder, entries);
+  }
+  uint32_t MakeFolder(const FileName& folder) override {
+    return NativePlatform().MakeFolder(folder);
+  }
 
  private:
+  std::mutex mutex_;
   OsHandle stdout_handle_ = kNoHandle;
   std::map<OsHandle, std::string> opened_names_;
 };

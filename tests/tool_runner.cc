@@ -17,6 +17,7 @@ namespace {
 
 // How the child's standard handles and limits are set up.
 struct ChildSetup {
+  std::string program = QUORVEX_TOOL_PATH;
   int output_fd = -1;  // standard output; closed when -1
   int error_fd = -1;   // standard error; inherited when -1
   bool close_input_and_error = false;
@@ -46,12 +47,12 @@ struct ChildSetup {
     setrlimit(RLIMIT_FSIZE, &limit);
   }
   std::vector<char*> argv;
-  std::string tool = QUORVEX_TOOL_PATH;
-  argv.push_back(tool.data());
+  std::string program = setup.program;
+  argv.push_back(program.data());
   std::vector<std::string> copies = arguments;
   for (std::string& argument : copies) argv.push_back(argument.data());
   argv.push_back(nullptr);
-  execv(tool.c_str(), argv.data());
+  execv(program.c_str(), argv.data());
   _exit(127);
 }
 
@@ -136,6 +137,12 @@ ToolRun RunToolWithFileSizeLimit(const std::vector<std::string>& arguments, cons
                                  int64_t limit) {
   ChildSetup setup;
   setup.file_size_limit = limit;
+  return RunCapturing(arguments, folder, setup);
+}
+
+ToolRun RunBatchTool(const std::vector<std::string>& arguments, const fs::path& folder) {
+  ChildSetup setup;
+  setup.program = QUORVEX_BATCH_TOOL_PATH;
   return RunCapturing(arguments, folder, setup);
 }
 

@@ -39,6 +39,11 @@ ToolRun RunToolWithOutput(const std::vector<std::string>& arguments,
 ToolRun RunToolWithFileSizeLimit(const std::vector<std::string>& arguments,
                                  const std::filesystem::path& folder, int64_t limit);
 
+// The built quorvex-batch, run with the given arguments in folder; standard input is empty,
+// standard output and standard error are captured.
+ToolRun RunBatchTool(const std::vector<std::string>& arguments,
+                     const std::filesystem::path& folder);
+
 // Starts the tool without waiting for it, standard output to the file at output_path;
 // FinishTool waits for it and gives its exit code (128 + the signal when one ended it).
 pid_t StartTool(const std::vector<std::string>& arguments, const std::filesystem::path& folder,

@@ -2,7 +2,7 @@
 
 namespace quorvex {
 
-char DecimalPoint = '.';
+thread_local char DecimalPoint = '.';
 
 ScopedDecimalPoint::ScopedDecimalPoint(char forced) : saved_(DecimalPoint) {
   DecimalPoint = forced;

@@ -3,9 +3,9 @@
 
 namespace quorvex {
 
-// The decimal separator of floating-point text, process-wide; "." until start-up sets it from
-// the locale.
-extern char DecimalPoint;
+// The decimal separator of floating-point text. Each thread has its own, "." until set; start-up
+// sets the main thread's from the locale. A conversion forcing it never affects another thread.
+extern thread_local char DecimalPoint;
 
 // Sets DecimalPoint for the lifetime of the object and restores the previous value on every
 // way out of the scope, exceptions included.

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "runtime/file_name.h"
 
@@ -30,6 +31,16 @@ enum FileShare : unsigned { kShareNone = 0, kShareRead = 1, kShareWrite = 2 };
 
 // Origins of Seek, numbered as the streams number them.
 enum SeekOrigin : int { kSeekFromStart = 0, kSeekFromCurrent = 1, kSeekFromEnd = 2 };
+
+// What a name stands for on disk. A symbolic link counts as what it points to, except that a
+// link to a folder is told apart so that walks through a tree do not follow it.
+enum class EntryKind { kMissing, kFile, kFolder, kLinkToFolder, kOther };
+
+// One entry of a folder: its name on disk and its kind.
+struct FolderEntry {
+  std::string name;
+  EntryKind kind = EntryKind::kOther;
+};
 
 struct OsResult {
   int64_t value = 0;   // a handle, a byte count or a position
@@ -99,6 +110,18 @@ class Platform {
   // other handles go on (on Windows, a byte range far beyond any file's end is locked). The
   // lock ends when the handle is closed.
   virtual uint32_t LockExclusive(OsHandle handle) = 0;
+
+  // True when the handle is an interactive terminal.
+  virtual bool IsTerminal(OsHandle handle) = 0;
+  // The number of processors available to the process, at least 1.
+  virtual int ProcessorCount() = 0;
+  // The kind of what name stands for, found as Open finds it.
+  virtual EntryKind KindOfEntry(const FileName& name) = 0;
+  // Fills entries with the entries of the folder, "." and ".." left out, in no given order.
+  // Returns 0 or an error number.
+  virtual uint32_t ListFolder(const FileName& folder, std::vector<FolderEntry>& entries) = 0;
+  // Creates the folder; an existing folder is fine. Returns 0 or an error number.
+  virtual uint32_t MakeFolder(const FileName& folder) = 0;
 };
 
 // The platform in force: the system's own, or the one a ScopedPlatform put in place.

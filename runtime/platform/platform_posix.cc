@@ -132,6 +132,15 @@ ResolvedPath Resolve(const FileName& name, bool must_exist) {
   return {path, 0};
 }
 
+EntryKind KindOfPath(const std::string& path) {
+  struct stat info;
+  if (lstat(path.c_str(), &info) != 0) return EntryKind::kMissing;
+  bool link = S_ISLNK(info.st_mode);
+  if (link && stat(path.c_str(), &info) != 0) return EntryKind::kOther;
+  if (S_ISDIR(info.st_mode)) return link ? EntryKind::kLinkToFolder : EntryKind::kFolder;
+  return S_ISREG(info.st_mode) ? EntryKind::kFile : EntryKind::kOther;
+}
+
 int OpenFlags(FileAccess access, FileDisposition disposition) {
   int flags = O_CLOEXEC;
   if (access == FileAccess::kRead) flags |= O_RDONLY;
@@ -341,6 +350,42 @@ class PosixPlatform : public Platform {
     } while (result != 0 && errno == EINTR);
     if (result == 0) return 0;
     return errno == EWOULDBLOCK ? kErrorSharingViolation : ErrorNumberOf(errno);
+  }
+
+  bool IsTerminal(OsHandle handle) override { return handle >= 0 && isatty(handle) == 1; }
+
+  int ProcessorCount() override {
+    long count = sysconf(_SC_NPROCESSORS_ONLN);
+    return count > 0 ? int(count) : 1;
+  }
+
+  EntryKind KindOfEntry(const FileName& name) override {
+    ResolvedPath resolved = Resolve(name, true);
+    return resolved.error != 0 ? EntryKind::kMissing : KindOfPath(resolved.path);
+  }
+
+  uint32_t ListFolder(const FileName& folder, std::vector<FolderEntry>& entries) override {
+    ResolvedPath resolved = Resolve(folder, true);
+    if (resolved.error != 0) return resolved.error;
+    DIR* dir = opendir(resolved.path.c_str());
+    if (!dir) return ErrorNumberOf(errno);
+    while (dirent* entry = readdir(dir)) {
+      std::string name = entry->d_name;
+      if (name == "." || name == "..") continue;
+      entries.push_back({name, KindOfPath(Join(resolved.path, name))});
+    }
+    closedir(dir);
+    return 0;
+  }
+
+  uint32_t MakeFolder(const FileName& folder) override {
+    ResolvedPath resolved = Resolve(folder, false);
+    if (resolved.error != 0) return resolved.error;
+    if (mkdir(resolved.path.c_str(), 0777) == 0) return 0;
+    int error = errno;
+    return error == EEXIST && KindOfPath(resolved.path) == EntryKind::kFolder
+               ? 0
+               : ErrorNumberOf(error);
   }
 
  private:

@@ -1,0 +1,75 @@
+#include "driver/batch/dry_run.h"
+
+#include "driver/line_filter.h"
+#include "driver/run_guards.h"
+#include "formstream/binary_to_text.h"
+#include "runtime/exceptions.h"
+#include "runtime/memory_stream.h"
+#include "runtime/streams.h"
+#include "runtime/text_channel.h"
+
+namespace quorvex {
+namespace {
+
+constexpr int32_t kReadPiece = 65536;
+
+std::string NumberedLine(size_t number, std::string_view mark, std::string_view line) {
+  std::string text = "line " + std::to_string(number) + ": ";
+  text.append(mark).append(line);
+  return text;
+}
+
+// The whole file, read through the same streams as the conversion run.
+void CopyFileInto(const FileName& name, TMemoryStream& memory) {
+  TFileStream file(name, modeReadOnly);
+  std::string piece(kReadPiece, '\0');
+  while (int32_t got = file.ReadSome(piece.data(), kReadPiece)) memory.WriteAll(piece.data(), got);
+  if (memory.Size() != file.TotalLength()) Raise<EReadError>(kMsgReadError);
+}
+
+}  // namespace
+
+std::vector<std::string_view> SplitTextLines(std::string_view text) {
+  text = text.substr(0, text.find(EndMark));
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    size_t end = text.find_first_of("\r\n");
+    lines.push_back(text.substr(0, end));
+    if (end == std::string_view::npos) break;
+    size_t skip = text.compare(end, 2, "\r\n") == 0 ? 2 : 1;
+    text.remove_prefix(end + skip);
+  }
+  return lines;
+}
+
+void FilterInMemory(std::string_view text, FormOutcome& outcome) {
+  LineFilter filter;
+  size_t number = 0;
+  for (std::string_view line : SplitTextLines(text)) {
+    ++number;
+    FilterDecision decision = filter.Filter(line);
+    if (decision.action == FilterAction::kKeep) continue;
+    outcome.lines.push_back(NumberedLine(number, "- ", line));
+    if (decision.action == FilterAction::kDrop) {
+      ++outcome.dropped;
+    } else {
+      ++outcome.changed;
+      outcome.lines.push_back(NumberedLine(number, "+ ", decision.line));
+    }
+  }
+}
+
+void DryRunForm(const ConversionNames& names, FormContent content, FormOutcome& outcome) {
+  TMemoryStream text;
+  if (names.is_form && content == FormContent::kBinary) {
+    TFileStream form(names.form, modeReadOnly);
+    ResourceFormToText(form, text);
+  } else {
+    CopyFileInto(names.is_form ? names.form : names.text, text);
+  }
+  std::string_view bytes(reinterpret_cast<const char*>(text.Memory()), size_t(text.Size()));
+  CheckNothingFollowsEndMark(bytes, names.text);
+  FilterInMemory(bytes, outcome);
+}
+
+}  // namespace quorvex
