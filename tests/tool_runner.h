@@ -7,8 +7,18 @@
 
 namespace quorvex::testing {
 
-// Runs the built tool as a child process (POSIX only: fork and exec). Only the end-to-end
-// tests link this; the unit tests stay portable.
+// Runs the built tool as a child process, through the system's own process services (one
+// implementation file per system). Only the end-to-end tests link this; the unit tests stay
+// portable.
+
+// The name the tool gives itself in its reports: the file name of the built program.
+inline std::string ToolModuleName() {
+  return std::filesystem::path(QUORVEX_TOOL_PATH).filename().string();
+}
+
+// A device that refuses every write for lack of space ("/dev/full"), or "" on a system that
+// has none.
+std::string AlwaysFullDevice();
 
 // The built tool, run with the given arguments in folder; standard input is empty.
 struct ToolRun {
@@ -25,8 +35,8 @@ ToolRun RunToolWithoutInputAndError(const std::vector<std::string>& arguments,
 int RunToolIntoClosedPipe(const std::vector<std::string>& arguments,
                           const std::filesystem::path& folder);
 
-// The same, with standard output sent to the file at output_path (for example /dev/full),
-// or closed when output_path is empty; returns the exit code.
+// The same, with standard output sent to the file at output_path (for example the always
+// full device), or closed when output_path is empty; returns the exit code.
 int RunToolWithOutput(const std::vector<std::string>& arguments,
                       const std::filesystem::path& folder, const std::string& output_path);
 

@@ -1,5 +1,3 @@
-#include "tests/tool_runner.h"
-
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -7,6 +5,7 @@
 #include <stdexcept>
 
 #include "tests/test_support.h"
+#include "tests/tool_runner.h"
 
 namespace quorvex::testing {
 namespace fs = std::filesystem;
@@ -47,6 +46,10 @@ int RunWithStdout(const std::vector<std::string>& arguments, const fs::path& fol
 }
 
 }  // namespace
+
+std::string AlwaysFullDevice() {
+  return "/dev/full";
+}
 
 ToolRun RunTool(const std::vector<std::string>& arguments, const fs::path& folder) {
   ScratchDir capture;
