@@ -2,6 +2,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sstream>
 #include <stdexcept>
 
 #include "tests/test_support.h"
@@ -11,6 +12,15 @@ namespace quorvex::testing {
 namespace fs = std::filesystem;
 
 namespace {
+
+// The program that runs the tool when it is built for another processor (an emulator and its
+// options, separated by spaces), or nothing.
+std::vector<std::string> LauncherWords() {
+  std::vector<std::string> words;
+  std::istringstream launcher(QUORVEX_TOOL_LAUNCHER);
+  for (std::string word; launcher >> word;) words.push_back(word);
+  return words;
+}
 
 // Runs the tool in folder with its standard output on output_fd (closed when it is -1);
 // returns the exit code.
@@ -31,13 +41,13 @@ int RunWithStdout(const std::vector<std::string>& arguments, const fs::path& fol
     } else {
       close(1);
     }
+    std::vector<std::string> words = LauncherWords();
+    words.push_back(QUORVEX_TOOL_PATH);
+    words.insert(words.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
-    std::string tool = QUORVEX_TOOL_PATH;
-    argv.push_back(tool.data());
-    std::vector<std::string> copies = arguments;
-    for (std::string& argument : copies) argv.push_back(argument.data());
+    for (std::string& word : words) argv.push_back(word.data());
     argv.push_back(nullptr);
-    execv(tool.c_str(), argv.data());
+    execvp(argv[0], argv.data());
     _exit(127);
   }
   int status = 0;
