@@ -1,4 +1,4 @@
-#include <windows.h>
+#include "tests/tool_runner_win32.h"
 
 #include <stdexcept>
 
@@ -10,17 +10,22 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A handle the child inherits, closed with this object.
-class InheritedHandle {
+// A handle closed with this object.
+class OwnedHandle {
  public:
-  explicit InheritedHandle(HANDLE handle) : handle_(handle) {}
-  ~InheritedHandle() {
+  explicit OwnedHandle(HANDLE handle) : handle_(handle) {}
+  ~OwnedHandle() {
     if (handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
   }
-  InheritedHandle(const InheritedHandle&) = delete;
-  InheritedHandle& operator=(const InheritedHandle&) = delete;
+  OwnedHandle(const OwnedHandle&) = delete;
+  OwnedHandle& operator=(const OwnedHandle&) = delete;
 
   HANDLE get() const { return handle_; }
+  HANDLE Release() {
+    HANDLE handle = handle_;
+    handle_ = nullptr;
+    return handle;
+  }
 
  private:
   HANDLE handle_;
@@ -41,6 +46,23 @@ HANDLE OpenInheritable(const std::string& path, DWORD access, DWORD disposition)
   return handle;
 }
 
+// A pipe whose writing end the child inherits; the reading end stays with the test.
+struct Pipe {
+  Pipe() {
+    SECURITY_ATTRIBUTES attributes = Inheritable();
+    HANDLE reading = nullptr;
+    HANDLE writing = nullptr;
+    if (!CreatePipe(&reading, &writing, &attributes, 0)) {
+      throw std::runtime_error("cannot make a pipe");
+    }
+    SetHandleInformation(reading, HANDLE_FLAG_INHERIT, 0);
+    read_end = reading;
+    write_end = writing;
+  }
+  HANDLE read_end;
+  HANDLE write_end;
+};
+
 // Quotes an argument the way the tool splits its command line: an empty one, or one that
 // holds a separator, is enclosed in double quotes.
 std::string Quoted(const std::string& argument) {
@@ -49,11 +71,11 @@ std::string Quoted(const std::string& argument) {
   return needs_quotes ? "\"" + argument + "\"" : argument;
 }
 
-// Runs the tool in folder with the given standard handles (nullptr for none); returns the
-// exit code.
-int RunWithHandles(const std::vector<std::string>& arguments, const fs::path& folder, HANDLE input,
-                   HANDLE output, HANDLE error) {
-  std::string line = Quoted(QUORVEX_TOOL_PATH);
+// Starts program in folder with the given standard handles (nullptr for none); returns the
+// process handle.
+HANDLE Start(const std::string& program, const std::vector<std::string>& arguments,
+             const fs::path& folder, HANDLE input, HANDLE output, HANDLE error) {
+  std::string line = Quoted(program);
   for (const std::string& argument : arguments) line += " " + Quoted(argument);
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
@@ -67,29 +89,37 @@ int RunWithHandles(const std::vector<std::string>& arguments, const fs::path& fo
                       &startup, &process)) {
     throw std::runtime_error("cannot start " + line);
   }
-  InheritedHandle child(process.hProcess);
-  InheritedHandle thread(process.hThread);
-  WaitForSingleObject(child.get(), INFINITE);
+  CloseHandle(process.hThread);
+  return process.hProcess;
+}
+
+int WaitForExit(HANDLE process) {
+  WaitForSingleObject(process, INFINITE);
   DWORD code = 1;
-  GetExitCodeProcess(child.get(), &code);
+  GetExitCodeProcess(process, &code);
   return int(code);
 }
 
-// Runs the tool with empty standard input and standard output captured in a file.
-ToolRun RunCaptured(const std::vector<std::string>& arguments, const fs::path& folder,
-                    bool with_input_and_error) {
+// Runs program in folder with empty standard input and standard error captured; standard
+// output is the given handle, or captured too when it is INVALID_HANDLE_VALUE.
+ToolRun RunCaptured(const std::string& program, const std::vector<std::string>& arguments,
+                    const fs::path& folder, HANDLE output) {
   ScratchDir capture;
-  std::string out_path = (capture / "stdout").string();
+  const std::string out_path = (capture / "stdout").string();
+  const std::string err_path = (capture / "stderr").string();
   ToolRun run;
   {
-    InheritedHandle input(OpenInheritable("NUL", GENERIC_READ, OPEN_EXISTING));
-    InheritedHandle output(OpenInheritable(out_path, GENERIC_WRITE, CREATE_ALWAYS));
-    HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
-    run.exit_code = with_input_and_error
-                        ? RunWithHandles(arguments, folder, input.get(), output.get(), error)
-                        : RunWithHandles(arguments, folder, nullptr, output.get(), nullptr);
+    OwnedHandle input(OpenInheritable("NUL", GENERIC_READ, OPEN_EXISTING));
+    OwnedHandle out(output == INVALID_HANDLE_VALUE
+                        ? OpenInheritable(out_path, GENERIC_WRITE, CREATE_ALWAYS)
+                        : nullptr);
+    OwnedHandle err(OpenInheritable(err_path, GENERIC_WRITE, CREATE_ALWAYS));
+    OwnedHandle process(
+        Start(program, arguments, folder, input.get(), out.get() ? out.get() : output, err.get()));
+    run.exit_code = WaitForExit(process.get());
   }
-  run.out = ReadFileBytes(out_path);
+  if (output == INVALID_HANDLE_VALUE) run.out = ReadFileBytes(out_path);
+  run.err = ReadFileBytes(err_path);
   return run;
 }
 
@@ -100,35 +130,79 @@ std::string AlwaysFullDevice() {
 }
 
 ToolRun RunTool(const std::vector<std::string>& arguments, const fs::path& folder) {
-  return RunCaptured(arguments, folder, true);
+  return RunCaptured(QUORVEX_TOOL_PATH, arguments, folder, INVALID_HANDLE_VALUE);
+}
+
+ToolRun RunBatchTool(const std::vector<std::string>& arguments, const fs::path& folder) {
+  return RunCaptured(QUORVEX_BATCH_TOOL_PATH, arguments, folder, INVALID_HANDLE_VALUE);
 }
 
 ToolRun RunToolWithoutInputAndError(const std::vector<std::string>& arguments,
                                     const fs::path& folder) {
-  return RunCaptured(arguments, folder, false);
-}
-
-int RunToolIntoClosedPipe(const std::vector<std::string>& arguments, const fs::path& folder) {
-  SECURITY_ATTRIBUTES attributes = Inheritable();
-  HANDLE reading = nullptr;
-  HANDLE writing = nullptr;
-  if (!CreatePipe(&reading, &writing, &attributes, 0)) {
-    throw std::runtime_error("cannot make a pipe");
+  ScratchDir capture;
+  const std::string out_path = (capture / "stdout").string();
+  ToolRun run;
+  {
+    OwnedHandle output(OpenInheritable(out_path, GENERIC_WRITE, CREATE_ALWAYS));
+    OwnedHandle process(
+        Start(QUORVEX_TOOL_PATH, arguments, folder, nullptr, output.get(), nullptr));
+    run.exit_code = WaitForExit(process.get());
   }
-  InheritedHandle write_end(writing);
-  CloseHandle(reading);
-  InheritedHandle input(OpenInheritable("NUL", GENERIC_READ, OPEN_EXISTING));
-  return RunWithHandles(arguments, folder, input.get(), write_end.get(),
-                        GetStdHandle(STD_ERROR_HANDLE));
+  run.out = ReadFileBytes(out_path);
+  return run;
 }
 
-int RunToolWithOutput(const std::vector<std::string>& arguments, const fs::path& folder,
-                      const std::string& output_path) {
-  InheritedHandle input(OpenInheritable("NUL", GENERIC_READ, OPEN_EXISTING));
-  InheritedHandle output(
+ToolRun RunToolIntoClosedPipe(const std::vector<std::string>& arguments, const fs::path& folder) {
+  Pipe pipe;
+  OwnedHandle write_end(pipe.write_end);
+  CloseHandle(pipe.read_end);
+  return RunCaptured(QUORVEX_TOOL_PATH, arguments, folder, write_end.get());
+}
+
+ToolRun RunToolWithOutput(const std::vector<std::string>& arguments, const fs::path& folder,
+                          const std::string& output_path) {
+  OwnedHandle output(
       output_path.empty() ? nullptr : OpenInheritable(output_path, GENERIC_WRITE, OPEN_EXISTING));
-  return RunWithHandles(arguments, folder, input.get(), output.get(),
-                        GetStdHandle(STD_ERROR_HANDLE));
+  return RunCaptured(QUORVEX_TOOL_PATH, arguments, folder, output.get());
+}
+
+HeldRun::HeldRun(const std::vector<std::string>& arguments, const fs::path& folder)
+    : error_path_(fs::temp_directory_path() /
+                  ("quorvex-held-" + std::to_string(GetCurrentProcessId()) + "-" +
+                   std::to_string(GetTickCount64()) + ".err")) {
+  Pipe pipe;
+  OwnedHandle read_end(pipe.read_end);
+  OwnedHandle write_end(pipe.write_end);
+  OwnedHandle input(OpenInheritable("NUL", GENERIC_READ, OPEN_EXISTING));
+  OwnedHandle error(OpenInheritable(error_path_.string(), GENERIC_WRITE, CREATE_ALWAYS));
+  process_ = Start(QUORVEX_TOOL_PATH, arguments, folder, input.get(), write_end.get(), error.get());
+  output_ = read_end.Release();
+}
+
+HeldRun::~HeldRun() {
+  if (output_ != nullptr) CloseHandle(output_);
+  if (process_ != nullptr) {
+    WaitForSingleObject(process_, INFINITE);
+    CloseHandle(process_);
+  }
+  std::error_code ignored;
+  fs::remove(error_path_, ignored);
+}
+
+bool HeldRun::Running() const {
+  return WaitForSingleObject(process_, 0) == WAIT_TIMEOUT;
+}
+
+ToolRun HeldRun::Finish() {
+  ToolRun run;
+  char buffer[4096];
+  DWORD got = 0;
+  while (ReadFile(output_, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+    run.out.append(buffer, got);
+  }
+  run.exit_code = WaitForExit(process_);
+  run.err = ReadFileBytes(error_path_);
+  return run;
 }
 
 }  // namespace quorvex::testing

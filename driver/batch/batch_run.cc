@@ -12,6 +12,7 @@
 #include "driver/batch/form_walk.h"
 #include "driver/batch/ordered_jobs.h"
 #include "driver/batch/progress_line.h"
+#include "driver/batch/wildcards.h"
 #include "driver/console.h"
 #include "runtime/arguments.h"
 #include "runtime/exceptions.h"
@@ -55,7 +56,8 @@ void WriteLines(const std::vector<std::string>& lines) {
 
 // Converts every form found and prints the outcomes in walk order; returns the exit code.
 int ConvertAll(const BatchOptions& options, JsonReport& report) {
-  std::vector<WalkItem> items = WalkForms(options.paths);
+  std::vector<WalkItem> items =
+      WalkForms(kShellExpandsWildcards ? options.paths : ExpandWildcards(options.paths));
   std::map<size_t, FormOutcome> conflicts;
   for (auto& [index, outcome] : SharedNameConflicts(items, options.backup_dir)) {
     conflicts.emplace(index, std::move(outcome));

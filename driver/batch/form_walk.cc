@@ -15,7 +15,7 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 }
 
 std::string FileNamePart(const std::string& path) {
-  size_t separator = path.find_last_of('/');
+  size_t separator = path.find_last_of(kBackslashSeparatesPaths ? "/\\:" : "/");
   return separator == std::string::npos ? path : path.substr(separator + 1);
 }
 

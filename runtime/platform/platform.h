@@ -17,6 +17,16 @@ namespace quorvex {
 // 4 too many open files, 5 access denied, 32 sharing violation, 112 disk full, ...); each
 // platform maps its own codes onto them.
 
+// Facts of the system the build is for: whether its shells expand wildcards in the arguments
+// before the program sees them, and whether '\' and ':' separate the parts of a path too.
+#ifdef _WIN32
+constexpr bool kShellExpandsWildcards = false;
+constexpr bool kBackslashSeparatesPaths = true;
+#else
+constexpr bool kShellExpandsWildcards = true;
+constexpr bool kBackslashSeparatesPaths = false;
+#endif
+
 using OsHandle = int32_t;
 constexpr OsHandle kNoHandle = -1;
 

@@ -4,7 +4,9 @@
 #define NOMINMAX
 #include <windows.h>
 
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "runtime/platform/os_errors.h"
 #include "runtime/platform/platform.h"
@@ -45,13 +47,104 @@ DWORD SharingOf(unsigned share) {
 }
 
 DWORD CreationOf(FileDisposition disposition) {
-  return disposition == FileDisposition::kCreateAlways ? CREATE_ALWAYS : OPEN_EXISTING;
+  switch (disposition) {
+    case FileDisposition::kCreateAlways:
+      return CREATE_ALWAYS;
+    case FileDisposition::kCreateNew:
+      return CREATE_NEW;
+    case FileDisposition::kOpenExisting:
+      break;
+  }
+  return OPEN_EXISTING;
 }
 
 DWORD MoveMethodOf(SeekOrigin origin) {
   if (origin == kSeekFromStart) return FILE_BEGIN;
   if (origin == kSeekFromEnd) return FILE_END;
   return FILE_CURRENT;
+}
+
+// The lock of a run lies on one byte this far into the file, beyond the end of any form, so
+// that reading the file through other handles goes on while the lock is held.
+constexpr DWORD kLockOffsetHigh = 0x40000000;
+
+// Any path separator of the system.
+bool IsSeparator(char c) {
+  return c == '\\' || c == '/' || c == ':';
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  return IsSeparator(folder.back()) ? folder + name : folder + "\\" + name;
+}
+
+// A handle that looks at a file (or a folder) without reading it, so that it meets no sharing
+// violation; closed with this object.
+class LookingHandle {
+ public:
+  explicit LookingHandle(const std::string& path)
+      : handle_(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)),
+        error_(handle_ == INVALID_HANDLE_VALUE ? GetLastError() : 0) {}
+  ~LookingHandle() {
+    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  }
+  LookingHandle(const LookingHandle&) = delete;
+  LookingHandle& operator=(const LookingHandle&) = delete;
+
+  HANDLE get() const { return handle_; }
+  DWORD error() const { return error_; }
+
+ private:
+  HANDLE handle_;
+  DWORD error_;
+};
+
+FileIdentity IdentityOfHandle(HANDLE handle) {
+  FileIdentity identity;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(handle) != FILE_TYPE_DISK) return identity;
+  if (!GetFileInformationByHandle(handle, &info)) {
+    identity.error = GetLastError();
+    return identity;
+  }
+  identity.regular = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  identity.volume = info.dwVolumeSerialNumber;
+  identity.index = (uint64_t(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  return identity;
+}
+
+FileIdentity IdentityOfPath(const std::string& path) {
+  LookingHandle looking(path);
+  if (looking.error() != 0) {
+    FileIdentity missing;
+    missing.error = looking.error();
+    return missing;
+  }
+  return IdentityOfHandle(looking.get());
+}
+
+// The kind of an entry with the given attributes; a file that is a link counts as what it
+// points to, a folder that is a link or junction is told apart.
+EntryKind KindOfAttributes(DWORD attributes, const std::string& path) {
+  if (attributes & FILE_ATTRIBUTE_DEVICE) return EntryKind::kOther;
+  bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    return link ? EntryKind::kLinkToFolder : EntryKind::kFolder;
+  }
+  if (!link) return EntryKind::kFile;
+  FileIdentity target = IdentityOfPath(path);
+  if (target.error != 0) return EntryKind::kMissing;
+  return target.regular ? EntryKind::kFile : EntryKind::kOther;
+}
+
+// The path GetFinalPathNameByHandleA gives, without the prefix of long paths where the path
+// does without it.
+std::string WithoutLongPathPrefix(const std::string& path) {
+  if (path.rfind("\\\\?\\UNC\\", 0) == 0) return "\\" + path.substr(7);
+  if (path.rfind("\\\\?\\", 0) == 0) return path.substr(4);
+  return path;
 }
 
 class Win32Platform : public Platform {
@@ -98,12 +191,17 @@ class Win32Platform : public Platform {
     }
   }
 
+  // A file this process holds locked for a run is read again by the steps of that run; those
+  // reads share reading with the locking handle, so that a run meets no sharing violation
+  // with itself while every other opener meets the sharing asked for.
   OsResult Open(const FileName& name, FileAccess access, unsigned share,
                 FileDisposition disposition) override {
-    HANDLE handle = CreateFileA(name.name.c_str(), AccessOf(access), SharingOf(share), nullptr,
-                                CreationOf(disposition), FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return {-1, GetLastError()};
-    return {FromHandle(handle), 0};
+    OsResult opened = OpenShared(name, access, SharingOf(share), disposition);
+    if (opened.error == ERROR_SHARING_VIOLATION && access == FileAccess::kRead &&
+        IsLockedHere(IdentityOfPath(name.name))) {
+      opened = OpenShared(name, access, SharingOf(share) | FILE_SHARE_READ, disposition);
+    }
+    return opened;
   }
 
   // A pipe whose writer has gone reads as the end of the file.
@@ -145,8 +243,165 @@ class Win32Platform : public Platform {
 
   uint32_t Close(OsHandle handle) override {
     if (handle == kNoHandle) return kErrorInvalidHandle;
+    ForgetLock(handle);
     return CloseHandle(ToHandle(handle)) ? 0 : GetLastError();
   }
+
+  uint32_t Sync(OsHandle handle) override {
+    return FlushFileBuffers(ToHandle(handle)) ? 0 : GetLastError();
+  }
+
+  uint32_t Rename(const FileName& from, const FileName& to) override {
+    return MoveFileExA(from.name.c_str(), to.name.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? 0
+               : GetLastError();
+  }
+
+  // The write-through of Rename already puts the folder's entry on the disk.
+  uint32_t SyncFolderOf(const FileName&) override { return 0; }
+
+  uint32_t Remove(const FileName& name) override {
+    return DeleteFileA(name.name.c_str()) ? 0 : GetLastError();
+  }
+
+  FileIdentity Identify(const FileName& name) override { return IdentityOfPath(name.name); }
+
+  FileIdentity IdentifyOpen(OsHandle handle) override {
+    if (handle == kNoHandle) {
+      FileIdentity missing;
+      missing.error = kErrorInvalidHandle;
+      return missing;
+    }
+    return IdentityOfHandle(ToHandle(handle));
+  }
+
+  // Only a name that is itself a link or junction is followed; every other name stays as
+  // given, so that reports name the files as the user did.
+  std::string FinalPathOf(const FileName& name) override {
+    DWORD attributes = GetFileAttributesA(name.name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      return name.name;
+    }
+    LookingHandle looking(name.name);
+    if (looking.error() != 0) return name.name;
+    char buffer[kModulePathBuffer];
+    DWORD length = GetFinalPathNameByHandleA(looking.get(), buffer, kModulePathBuffer, 0);
+    if (length == 0 || length >= kModulePathBuffer) return name.name;
+    return WithoutLongPathPrefix(std::string(buffer, length));
+  }
+
+  // Of the permission bits, Windows keeps only the read-only attribute.
+  uint32_t CopyPermissions(const FileName& from, OsHandle to) override {
+    DWORD attributes = GetFileAttributesA(from.name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return 0;
+    FILE_BASIC_INFO info;
+    if (!GetFileInformationByHandleEx(ToHandle(to), FileBasicInfo, &info, sizeof info)) {
+      return GetLastError();
+    }
+    info.FileAttributes |= FILE_ATTRIBUTE_READONLY;
+    return SetFileInformationByHandle(ToHandle(to), FileBasicInfo, &info, sizeof info)
+               ? 0
+               : GetLastError();
+  }
+
+  uint32_t LockExclusive(OsHandle handle) override {
+    if (handle == kNoHandle) return kErrorInvalidHandle;
+    OVERLAPPED range{};
+    range.OffsetHigh = kLockOffsetHigh;
+    if (!LockFileEx(ToHandle(handle), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
+                    &range)) {
+      DWORD error = GetLastError();
+      return error == ERROR_LOCK_VIOLATION ? kErrorSharingViolation : error;
+    }
+    RememberLock(handle);
+    return 0;
+  }
+
+  bool IsTerminal(OsHandle handle) override {
+    DWORD mode = 0;
+    return handle != kNoHandle && GetFileType(ToHandle(handle)) == FILE_TYPE_CHAR &&
+           GetConsoleMode(ToHandle(handle), &mode);
+  }
+
+  int ProcessorCount() override {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return info.dwNumberOfProcessors > 0 ? int(info.dwNumberOfProcessors) : 1;
+  }
+
+  EntryKind KindOfEntry(const FileName& name) override {
+    DWORD attributes = GetFileAttributesA(name.name.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return EntryKind::kMissing;
+    return KindOfAttributes(attributes, name.name);
+  }
+
+  uint32_t ListFolder(const FileName& folder, std::vector<FolderEntry>& entries) override {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(JoinPath(folder.name, "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+      DWORD error = GetLastError();
+      return error == ERROR_FILE_NOT_FOUND ? 0 : error;
+    }
+    do {
+      std::string name = found.cFileName;
+      if (name == "." || name == "..") continue;
+      entries.push_back(
+          {name, KindOfAttributes(found.dwFileAttributes, JoinPath(folder.name, name))});
+    } while (FindNextFileA(search, &found));
+    DWORD error = GetLastError();
+    FindClose(search);
+    return error == ERROR_NO_MORE_FILES ? 0 : error;
+  }
+
+  uint32_t MakeFolder(const FileName& folder) override {
+    if (CreateDirectoryA(folder.name.c_str(), nullptr)) return 0;
+    DWORD error = GetLastError();
+    DWORD attributes = GetFileAttributesA(folder.name.c_str());
+    bool folder_exists =
+        attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return error == ERROR_ALREADY_EXISTS && folder_exists ? 0 : error;
+  }
+
+ private:
+  static OsResult OpenShared(const FileName& name, FileAccess access, DWORD sharing,
+                             FileDisposition disposition) {
+    HANDLE handle = CreateFileA(name.name.c_str(), AccessOf(access), sharing, nullptr,
+                                CreationOf(disposition), FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return {-1, GetLastError()};
+    return {FromHandle(handle), 0};
+  }
+
+  // The locks are kept per process, shared by the threads of a batch run.
+  void RememberLock(OsHandle handle) {
+    FileIdentity identity = IdentityOfHandle(ToHandle(handle));
+    std::lock_guard<std::mutex> hold(locks_mutex_);
+    locks_.push_back({handle, identity});
+  }
+
+  void ForgetLock(OsHandle handle) {
+    std::lock_guard<std::mutex> hold(locks_mutex_);
+    for (size_t i = 0; i < locks_.size(); ++i) {
+      if (locks_[i].handle != handle) continue;
+      locks_.erase(locks_.begin() + long(i));
+      return;
+    }
+  }
+
+  bool IsLockedHere(const FileIdentity& identity) {
+    std::lock_guard<std::mutex> hold(locks_mutex_);
+    for (const HeldLock& lock : locks_) {
+      if (lock.identity.SameFileAs(identity)) return true;
+    }
+    return false;
+  }
+
+  struct HeldLock {
+    OsHandle handle;
+    FileIdentity identity;
+  };
+  std::mutex locks_mutex_;
+  std::vector<HeldLock> locks_;
 };
 
 Win32Platform& TheWin32Platform() {

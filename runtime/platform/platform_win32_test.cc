@@ -1,8 +1,10 @@
-// How the Windows platform opens files: the sharing each kind of open allows, and the
-// system's error numbers passed through.
+// The Windows platform: the sharing each kind of open allows, the services under the safe
+// replacement and the run lock, folders, and the system's error numbers passed through.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "runtime/platform/os_errors.h"
@@ -84,6 +86,92 @@ TEST(Win32Platform, ReadsWritesSeeksAndTellsTheKind) {
   EXPECT_EQ(std::string(buffer, size_t(got.value)), "\x1A\r\nb") << "bytes are never translated";
   EXPECT_EQ(system.Read(file.handle(), buffer, sizeof buffer).value, 0);
   EXPECT_EQ(system.KindOf(kNoHandle), FileKind::kUnknown);
+}
+
+TEST(Win32Platform, LocksARunsInputAndReplacesFilesInOneStep) {
+  ScratchDir folder;
+  Platform& system = NativePlatform();
+  const std::string form = (folder / "form.txt").string();
+  WriteFileBytes(form, "original");
+  {
+    OpenFile guard(form, FileAccess::kRead, kShareRead | kShareWrite,
+                   FileDisposition::kOpenExisting);
+    ASSERT_EQ(system.LockExclusive(guard.handle()), 0u);
+    OpenFile second(form, FileAccess::kRead, kShareRead | kShareWrite,
+                    FileDisposition::kOpenExisting);
+    EXPECT_EQ(system.LockExclusive(second.handle()), kErrorSharingViolation) << "a second run";
+    OpenFile own_read(form, FileAccess::kRead, kShareNone, FileDisposition::kOpenExisting);
+    ASSERT_EQ(own_read.result.error, 0u) << "the run's own read of its locked input";
+    char buffer[16];
+    EXPECT_EQ(system.Read(own_read.handle(), buffer, sizeof buffer).value, 8);
+    EXPECT_EQ(
+        OpenFile(form, FileAccess::kWrite, kShareNone, FileDisposition::kOpenExisting).result.error,
+        kErrorSharingViolation)
+        << "writers still meet the sharing the reads ask for";
+  }
+  const FileName temporary((folder / "form.txt.quorvex-1.tmp").string());
+  {
+    OpenFile created(temporary.name, FileAccess::kReadWrite, kShareRead,
+                     FileDisposition::kCreateNew);
+    ASSERT_EQ(created.result.error, 0u);
+    EXPECT_EQ(
+        OpenFile(temporary.name, FileAccess::kReadWrite, kShareRead, FileDisposition::kCreateNew)
+            .result.error,
+        kErrorFileExists);
+    EXPECT_EQ(system.Write(created.handle(), "filtered", 8).value, 8);
+    EXPECT_EQ(system.Sync(created.handle()), 0u);
+  }
+  const FileIdentity before = system.Identify(temporary);
+  EXPECT_TRUE(before.regular);
+  EXPECT_FALSE(before.SameFileAs(system.Identify(FileName(form))));
+  EXPECT_EQ(system.Rename(temporary, FileName(form)), 0u);
+  EXPECT_EQ(system.SyncFolderOf(FileName(form)), 0u);
+  EXPECT_EQ(ReadFileBytes(form), "filtered");
+  EXPECT_TRUE(before.SameFileAs(system.Identify(FileName(form)))) << "renaming keeps the file";
+  EXPECT_EQ(system.FinalPathOf(FileName(form)), form) << "a name that is no link stays";
+  EXPECT_EQ(system.Identify(temporary).error, kErrorFileNotFound);
+  EXPECT_EQ(system.Remove(FileName(form)), 0u);
+  EXPECT_EQ(system.Remove(FileName(form)), kErrorFileNotFound);
+}
+
+TEST(Win32Platform, KeepsTheReadOnlyAttributeOfAReplacedFile) {
+  ScratchDir folder;
+  Platform& system = NativePlatform();
+  const std::string original = (folder / "original.txt").string();
+  const std::string copy = (folder / "copy.txt").string();
+  WriteFileBytes(original, "x");
+  SetFileAttributesA(original.c_str(), FILE_ATTRIBUTE_READONLY);
+  {
+    OpenFile created(copy, FileAccess::kReadWrite, kShareRead, FileDisposition::kCreateNew);
+    EXPECT_EQ(system.CopyPermissions(FileName(original), created.handle()), 0u);
+    EXPECT_EQ(system.CopyPermissions(FileName(copy + ".missing"), created.handle()), 0u);
+  }
+  EXPECT_NE(GetFileAttributesA(copy.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  for (const std::string& path : {original, copy}) SetFileAttributesA(path.c_str(), 0);
+}
+
+TEST(Win32Platform, ListsFoldersAndTellsKinds) {
+  ScratchDir folder;
+  Platform& system = NativePlatform();
+  WriteFileBytes(folder / "form.dfm", "x");
+  EXPECT_EQ(system.MakeFolder(FileName((folder / "sub").string())), 0u);
+  EXPECT_EQ(system.MakeFolder(FileName((folder / "sub").string())), 0u) << "an existing folder";
+  EXPECT_EQ(system.MakeFolder(FileName((folder / "form.dfm").string())), 183u);
+  std::vector<FolderEntry> entries;
+  EXPECT_EQ(system.ListFolder(FileName(folder.path().string()), entries), 0u);
+  std::map<std::string, EntryKind> kinds;
+  for (const FolderEntry& entry : entries) kinds[entry.name] = entry.kind;
+  EXPECT_EQ(kinds, (std::map<std::string, EntryKind>{{"form.dfm", EntryKind::kFile},
+                                                     {"sub", EntryKind::kFolder}}));
+  entries.clear();
+  EXPECT_EQ(system.ListFolder(FileName((folder / "sub").string()), entries), 0u);
+  EXPECT_TRUE(entries.empty());
+  EXPECT_NE(system.ListFolder(FileName((folder / "none").string()), entries), 0u);
+  EXPECT_EQ(system.KindOfEntry(FileName((folder / "sub").string())), EntryKind::kFolder);
+  EXPECT_EQ(system.KindOfEntry(FileName((folder / "form.dfm").string())), EntryKind::kFile);
+  EXPECT_EQ(system.KindOfEntry(FileName((folder / "none").string())), EntryKind::kMissing);
+  EXPECT_GE(system.ProcessorCount(), 1);
+  EXPECT_FALSE(system.IsTerminal(kNoHandle));
 }
 
 TEST(Win32Platform, NamesTheProgramAndItsCommandLine) {
