@@ -3,7 +3,7 @@
 # its manual page beside it in man/.
 include(GNUInstallDirs)
 
-set(QUORVEX_PROGRAMS quorvex)
+set(QUORVEX_PROGRAMS quorvex quorvex-batch)
 
 install(TARGETS ${QUORVEX_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(NOT WIN32)
