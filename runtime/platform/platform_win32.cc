@@ -4,6 +4,7 @@
 #define NOMINMAX
 #include <windows.h>
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -67,6 +68,9 @@ DWORD MoveMethodOf(SeekOrigin origin) {
 // The lock of a run lies on one byte this far into the file, beyond the end of any form, so
 // that reading the file through other handles goes on while the lock is held.
 constexpr DWORD kLockOffsetHigh = 0x40000000;
+
+// The handles made in trying to take a handle's number back after closing it.
+constexpr int kNumberAttempts = 64;
 
 // Any path separator of the system.
 bool IsSeparator(char c) {
@@ -243,7 +247,7 @@ class Win32Platform : public Platform {
 
   uint32_t Close(OsHandle handle) override {
     if (handle == kNoHandle) return kErrorInvalidHandle;
-    ForgetLock(handle);
+    if (!ForgetLock(handle)) return 0;
     return CloseHandle(ToHandle(handle)) ? 0 : GetLastError();
   }
 
@@ -251,11 +255,15 @@ class Win32Platform : public Platform {
     return FlushFileBuffers(ToHandle(handle)) ? 0 : GetLastError();
   }
 
+  // Windows replaces no file that is open. When the file replaced is the input this process
+  // holds locked for its run, the run lets go of it first: from then on the lock of the
+  // replacement, which takes its name, keeps a second run out.
   uint32_t Rename(const FileName& from, const FileName& to) override {
-    return MoveFileExA(from.name.c_str(), to.name.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-               ? 0
-               : GetLastError();
+    uint32_t error = MoveOver(from, to);
+    if (error == ERROR_ACCESS_DENIED && ReleaseLocksOn(IdentityOfPath(to.name))) {
+      error = MoveOver(from, to);
+    }
+    return error;
   }
 
   // The write-through of Rename already puts the folder's entry on the disk.
@@ -364,12 +372,24 @@ class Win32Platform : public Platform {
   }
 
  private:
-  static OsResult OpenShared(const FileName& name, FileAccess access, DWORD sharing,
-                             FileDisposition disposition) {
+  OsResult OpenShared(const FileName& name, FileAccess access, DWORD sharing,
+                      FileDisposition disposition) {
+    // A file created new is a replacement, renamed into place while its writer holds it.
+    if (disposition == FileDisposition::kCreateNew) sharing |= FILE_SHARE_DELETE;
+    std::lock_guard<std::mutex> hold(locks_mutex_);
     HANDLE handle = CreateFileA(name.name.c_str(), AccessOf(access), sharing, nullptr,
                                 CreationOf(disposition), FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return {-1, GetLastError()};
-    return {FromHandle(handle), 0};
+    OsHandle opened = FromHandle(handle);
+    released_.erase(std::remove(released_.begin(), released_.end(), opened), released_.end());
+    return {opened, 0};
+  }
+
+  static uint32_t MoveOver(const FileName& from, const FileName& to) {
+    return MoveFileExA(from.name.c_str(), to.name.c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? 0
+               : GetLastError();
   }
 
   // The locks are kept per process, shared by the threads of a batch run.
@@ -379,13 +399,54 @@ class Win32Platform : public Platform {
     locks_.push_back({handle, identity});
   }
 
-  void ForgetLock(OsHandle handle) {
+  // Returns false when the handle was released already, and is its owner's no more.
+  bool ForgetLock(OsHandle handle) {
     std::lock_guard<std::mutex> hold(locks_mutex_);
-    for (size_t i = 0; i < locks_.size(); ++i) {
-      if (locks_[i].handle != handle) continue;
-      locks_.erase(locks_.begin() + long(i));
-      return;
+    auto released = std::find(released_.begin(), released_.end(), handle);
+    if (released != released_.end()) {
+      released_.erase(released);
+      return false;
     }
+    locks_.erase(std::remove_if(locks_.begin(), locks_.end(),
+                                [&](const HeldLock& lock) { return lock.handle == handle; }),
+                 locks_.end());
+    return true;
+  }
+
+  // Closes the handles of this process that lock the file and puts a handle to nothing in
+  // each one's place, so that the number stays its owner's until the owner closes it. Should
+  // the system give the number out elsewhere first, it is remembered as released: the owner's
+  // close then leaves it alone, and an Open that gets it takes it off. Returns whether there
+  // were any.
+  bool ReleaseLocksOn(const FileIdentity& identity) {
+    std::lock_guard<std::mutex> hold(locks_mutex_);
+    bool any = false;
+    for (auto lock = locks_.begin(); lock != locks_.end();) {
+      if (!lock->identity.SameFileAs(identity)) {
+        ++lock;
+        continue;
+      }
+      CloseHandle(ToHandle(lock->handle));
+      if (!TakeNumberBack(lock->handle)) released_.push_back(lock->handle);
+      lock = locks_.erase(lock);
+      any = true;
+    }
+    return any;
+  }
+
+  // The system gives out the number it took back last first, so a handle made right after
+  // closing one gets its number.
+  static bool TakeNumberBack(OsHandle number) {
+    std::vector<HANDLE> others;
+    bool taken = false;
+    for (int attempt = 0; attempt < kNumberAttempts && !taken; ++attempt) {
+      HANDLE placeholder = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+      if (placeholder == nullptr) break;
+      taken = FromHandle(placeholder) == number;
+      if (!taken) others.push_back(placeholder);
+    }
+    for (HANDLE other : others) CloseHandle(other);
+    return taken;
   }
 
   bool IsLockedHere(const FileIdentity& identity) {
@@ -402,6 +463,7 @@ class Win32Platform : public Platform {
   };
   std::mutex locks_mutex_;
   std::vector<HeldLock> locks_;
+  std::vector<OsHandle> released_;
 };
 
 Win32Platform& TheWin32Platform() {
