@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "tests/test_support.h"
@@ -50,10 +51,11 @@ TEST(WindowsRuns, ASecondRunOnAFormTheFirstHoldsMeetsTheSharingViolation) {
   ScratchDir folder;
   WriteFileBytes(folder / "form.txt", text);
   HeldRun first({"form.txt"}, folder.path());
-  // The backup is complete before the filter starts, and the form is held from before then
-  // until the run ends; the first run's report fills the pipe long before that.
-  for (int wait = 0; wait < 600 && ReadFileBytes(folder / "FORM.BAK").size() < text.size();
-       ++wait) {
+  // The backup takes its name only when complete, before the filter starts; the form is held
+  // from before then until the run ends, and the first run's report fills the pipe long
+  // before that.
+  std::error_code missing;
+  for (int wait = 0; wait < 600 && !fs::exists(folder / "FORM.BAK", missing); ++wait) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   ASSERT_TRUE(first.Running()) << "the first run did not wait on its full pipe";

@@ -31,7 +31,8 @@ TEST(BatchRun, AFaultInOneFormLeavesTheOthersConverted) {
   const Fault faults[] = {
       {"backup cannot be created", "B.BAK", "", "File access denied"},
       {"backup cannot be written", "", "B.BAK", "I/O error 112"},
-      {"text cannot be opened", "/B.TXT", "", "File access denied"},
+      {"text cannot be opened", kBackslashSeparatesPaths ? "\\B.TXT" : "/B.TXT", "",
+       "File access denied"},
   };
   for (const Fault& fault : faults) {
     SCOPED_TRACE(fault.what);

@@ -130,6 +130,22 @@ TEST(Win32Platform, LocksARunsInputAndReplacesFilesInOneStep) {
   EXPECT_TRUE(before.SameFileAs(system.Identify(FileName(form)))) << "renaming keeps the file";
   EXPECT_EQ(system.FinalPathOf(FileName(form)), form) << "a name that is no link stays";
   EXPECT_EQ(system.Identify(temporary).error, kErrorFileNotFound);
+  {
+    OpenFile guard(form, FileAccess::kRead, kShareRead | kShareWrite,
+                   FileDisposition::kOpenExisting);
+    ASSERT_EQ(system.LockExclusive(guard.handle()), 0u);
+    OpenFile created(temporary.name, FileAccess::kReadWrite, kShareRead,
+                     FileDisposition::kCreateNew);
+    ASSERT_EQ(system.LockExclusive(created.handle()), 0u);
+    EXPECT_EQ(system.Write(created.handle(), "replaced", 8).value, 8);
+    EXPECT_EQ(system.Rename(temporary, FileName(form)), 0u)
+        << "the run lets go of its own locked input to replace it, its writer still open";
+    OpenFile second(form, FileAccess::kRead, kShareRead | kShareWrite,
+                    FileDisposition::kOpenExisting);
+    EXPECT_EQ(system.LockExclusive(second.handle()), kErrorSharingViolation)
+        << "the replacement's lock keeps a second run out";
+  }
+  EXPECT_EQ(ReadFileBytes(form), "replaced");
   EXPECT_EQ(system.Remove(FileName(form)), 0u);
   EXPECT_EQ(system.Remove(FileName(form)), kErrorFileNotFound);
 }
