@@ -20,6 +20,16 @@ size_t FolderPartLength(const std::string& path) {
   return 0;
 }
 
+// The folder part as a name of the folder: without its last separator, except where that is
+// all there is of a root ("/", "C:\\").
+std::string FolderToList(const std::string& folder) {
+  if (folder.empty()) return ".";
+  if (folder.size() == 1 || folder.back() == ':' || folder[folder.size() - 2] == ':') {
+    return folder;
+  }
+  return folder.substr(0, folder.size() - 1);
+}
+
 bool HasWildcard(const std::string& text) {
   return text.find_first_of("*?") != std::string::npos;
 }
@@ -31,7 +41,7 @@ void Expand(const std::string& pattern, std::vector<std::string>& expanded) {
   std::string folder = pattern.substr(0, folder_length);
   std::string last = pattern.substr(folder_length);
   std::vector<FolderEntry> entries;
-  System().ListFolder(FileName(folder.empty() ? "." : folder), entries);
+  System().ListFolder(FileName(FolderToList(folder)), entries);
   std::vector<std::string> names;
   for (const FolderEntry& entry : entries) {
     if (MatchesWildcard(last, entry.name)) names.push_back(entry.name);
