@@ -21,7 +21,7 @@ size_t FolderPartLength(const std::string& path) {
 }
 
 // The folder part as a name of the folder: without its last separator, except where that is
-// all there is of a root ("/", "C:\\").
+// all there is of a root ("/", "C:\").
 std::string FolderToList(const std::string& folder) {
   if (folder.empty()) return ".";
   if (folder.size() == 1 || folder.back() == ':' || folder[folder.size() - 2] == ':') {
