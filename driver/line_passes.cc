@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "driver/line_filter.h"
+#include "runtime/line_end_scan.h"
 
 namespace quorvex {
 namespace {
@@ -36,6 +37,23 @@ void WriteCheckedLines(TextChannel& channel, std::string_view lines) {
   CheckIo();
 }
 
+// Writes whole lines, whatever their line ends (CR LF, a lone CR, a lone LF), each followed by
+// CR LF: runs of lines that end with CR LF go as they stand, together with the next line.
+void WriteWithCrLf(TextChannel& channel, std::string_view lines) {
+  const char* const end = lines.data() + lines.size();
+  const char* run = lines.data();
+  for (const char* at = run; at < end;) {
+    const char* stop = FindLineEnd(at, end, EndMark);
+    if (stop[0] == '\r' && stop[1] == '\n') {
+      at = stop + 2;
+      continue;
+    }
+    WriteCheckedLine(channel, std::string_view(run, size_t(stop - run)));
+    at = run = stop + 1;
+  }
+  WriteCheckedLines(channel, std::string_view(run, size_t(end - run)));
+}
+
 // Writes what a decision on a line not kept asks for: the rewritten line; then tells observer.
 void WriteChanges(std::string_view line, const FilterDecision& decision, TextChannel& to,
                   FilterObserver& observer) {
@@ -58,19 +76,14 @@ void FilterLine(LineFilter& filter, std::string_view line, TextChannel& to,
 void FilterCrLfLines(LineFilter& filter, std::string_view lines, TextChannel& to,
                      FilterObserver& observer) {
   size_t unwritten = 0;  // where the kept lines not yet written begin
-  size_t start = 0;
-  while (start < lines.size()) {
-    const size_t end = lines.find('\r', start);
-    const size_t next = end + kCrLf.size();
-    const std::string_view line = lines.substr(start, end - start);
-    const FilterDecision decision = filter.Filter(line);
-    if (decision.action != FilterAction::kKeep) {
-      WriteCheckedLines(to, lines.substr(unwritten, start - unwritten));
-      unwritten = next;
-      WriteChanges(line, decision, to, observer);
-    }
-    start = next;
-  }
+  ForEachCrLfLine(lines, '=', [&](std::string_view line, size_t first_equals) {
+    const FilterDecision decision = filter.Filter(line, first_equals);
+    if (decision.action == FilterAction::kKeep) return;
+    const size_t start = size_t(line.data() - lines.data());
+    WriteCheckedLines(to, lines.substr(unwritten, start - unwritten));
+    unwritten = start + line.size() + kCrLf.size();
+    WriteChanges(line, decision, to, observer);
+  });
   WriteCheckedLines(to, lines.substr(unwritten));
 }
 
@@ -79,11 +92,13 @@ void FilterCrLfLines(LineFilter& filter, std::string_view lines, TextChannel& to
 void CopyLines(TextChannel& from, TextChannel& to) {
   std::string held;
   while (!CheckedAtEnd(from)) {
-    const std::string_view lines = from.ReadCrLfLines();
-    if (lines.empty()) {
-      WriteCheckedLine(to, ReadCheckedLine(from, held));
-    } else {
+    std::string_view lines = from.ReadCrLfLines();
+    if (!lines.empty()) {
       WriteCheckedLines(to, lines);
+    } else if (!(lines = from.ReadWholeLines()).empty()) {
+      WriteWithCrLf(to, lines);
+    } else {
+      WriteCheckedLine(to, ReadCheckedLine(from, held));
     }
   }
 }
