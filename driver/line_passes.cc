@@ -38,20 +38,14 @@ void WriteCheckedLines(TextChannel& channel, std::string_view lines) {
 }
 
 // Writes whole lines, whatever their line ends (CR LF, a lone CR, a lone LF), each followed by
-// CR LF: runs of lines that end with CR LF go as they stand, together with the next line.
+// CR LF: the lines between two lone line ends go as they stand, together with the next line.
 void WriteWithCrLf(TextChannel& channel, std::string_view lines) {
-  const char* const end = lines.data() + lines.size();
   const char* run = lines.data();
-  for (const char* at = run; at < end;) {
-    const char* stop = FindLineEnd(at, end, EndMark);
-    if (stop[0] == '\r' && stop[1] == '\n') {
-      at = stop + 2;
-      continue;
-    }
-    WriteCheckedLine(channel, std::string_view(run, size_t(stop - run)));
-    at = run = stop + 1;
-  }
-  WriteCheckedLines(channel, std::string_view(run, size_t(end - run)));
+  ForEachLoneLineEnd(lines, [&](const char* lone) {
+    WriteCheckedLine(channel, std::string_view(run, size_t(lone - run)));
+    run = lone + 1;
+  });
+  WriteCheckedLines(channel, std::string_view(run, size_t(lines.data() + lines.size() - run)));
 }
 
 // Writes what a decision on a line not kept asks for: the rewritten line; then tells observer.
@@ -92,10 +86,8 @@ void FilterCrLfLines(LineFilter& filter, std::string_view lines, TextChannel& to
 void CopyLines(TextChannel& from, TextChannel& to) {
   std::string held;
   while (!CheckedAtEnd(from)) {
-    std::string_view lines = from.ReadCrLfLines();
+    const std::string_view lines = from.ReadWholeLines();
     if (!lines.empty()) {
-      WriteCheckedLines(to, lines);
-    } else if (!(lines = from.ReadWholeLines()).empty()) {
       WriteWithCrLf(to, lines);
     } else {
       WriteCheckedLine(to, ReadCheckedLine(from, held));

@@ -115,6 +115,35 @@ void ForEachCrLfLine(std::string_view lines, char marker, Visit&& visit) {
   }
 }
 
+// Calls visit(at) for every line end of lines that is not a CR LF pair, a lone CR or a lone LF,
+// in order. lines are whole lines, as a channel reads them: their last byte is a line end, and
+// an LF at their start is a lone one. With SSE2, sixteen bytes are looked at a time.
+template <typename Visit>
+void ForEachLoneLineEnd(std::string_view lines, Visit&& visit) {
+  const char* const begin = lines.data();
+  const char* const end = begin + lines.size();
+  const char* at = begin;
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  uint32_t cr_before = 0;  // 1 when the byte before the sixteen is a CR
+  for (; end - at > 16; at += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const uint32_t crs = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, cr)));
+    const uint32_t lfs = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, lf)));
+    const uint32_t lf_after = (lfs >> 1) | (at[16] == '\n' ? 0x8000u : 0);
+    uint32_t lone = (lfs & ~((crs << 1) | cr_before)) | (crs & ~lf_after);
+    cr_before = crs >> 15;
+    for (; lone != 0; lone &= lone - 1) visit(at + __builtin_ctz(lone));
+  }
+#endif
+  for (; at < end; ++at) {
+    const bool lone_lf = *at == '\n' && (at == begin || at[-1] != '\r');
+    const bool lone_cr = *at == '\r' && (end - at < 2 || at[1] != '\n');
+    if (lone_lf || lone_cr) visit(at);
+  }
+}
+
 }  // namespace quorvex
 
 #endif  // QUORVEX_RUNTIME_LINE_END_SCAN_H_

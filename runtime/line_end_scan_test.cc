@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <string_view>
@@ -79,6 +80,23 @@ TEST(LineEndScanTest, ForEachCrLfLineGivesEveryLineAndItsFirstMarker) {
     std::vector<std::pair<std::string_view, size_t>> found;
     ForEachCrLfLine(text, '=',
                     [&](std::string_view line, size_t first) { found.emplace_back(line, first); });
+    ASSERT_EQ(found, expected) << text;
+  }
+}
+
+TEST(LineEndScanTest, ForEachLoneLineEndFindsTheLineEndsThatAreNotCrLf) {
+  std::mt19937 random(14);
+  for (int round = 0; round < 20000; ++round) {
+    std::string text = RandomLines(random);
+    text.resize(std::min(text.find('\x1A'), text.find_last_of("\r\n") + 1));
+    if (!text.empty() && text.back() == '\r' && random() % 2) text += random() % 2 ? "\n" : "\r";
+    std::vector<size_t> expected;
+    for (size_t at = 0; at < text.size(); ++at) {
+      if (text[at] == '\r' && text.compare(at, 2, "\r\n") != 0) expected.push_back(at);
+      if (text[at] == '\n' && (at == 0 || text[at - 1] != '\r')) expected.push_back(at);
+    }
+    std::vector<size_t> found;
+    ForEachLoneLineEnd(text, [&](const char* at) { found.push_back(size_t(at - text.data())); });
     ASSERT_EQ(found, expected) << text;
   }
 }

@@ -240,12 +240,12 @@ std::string_view TextChannel::ReadWholeLines() {
   if (state_ != ChannelState::kReading) return {};
   const char* const start = bytes_.get() + cursor_;
   const char* const end = bytes_.get() + fill_;
-  const char* next = start;
-  for (;;) {
-    const char* stop = FindLineEnd(next, end, EndMark);
-    if (stop == end || *stop == EndMark || (*stop == '\r' && end - stop < 2)) break;
-    next = stop + (stop[0] == '\r' && stop[1] == '\n' ? 2 : 1);
-  }
+  const void* mark = std::memchr(start, EndMark, size_t(end - start));
+  const char* limit = mark ? static_cast<const char*>(mark) : end;
+  // A CR that ends the buffer may have its LF in the next one: its line is left for later.
+  if (limit == end && limit > start && limit[-1] == '\r') --limit;
+  const char* next = limit;
+  while (next > start && next[-1] != '\r' && next[-1] != '\n') --next;
   cursor_ += int32_t(next - start);
   return std::string_view(start, size_t(next - start));
 }

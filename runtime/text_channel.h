@@ -73,7 +73,8 @@ class TextChannel {
   // stays valid until the next operation on the channel.
   std::string_view ReadCrLfLines();
   // The same for whole lines with any line end: CR LF, a lone CR or a lone LF (a CR only when
-  // the buffer holds the byte after it). Stops before an end mark.
+  // the buffer holds the byte after it). Stops before an end mark. It looks only at the first
+  // end mark and at the bytes after the last line end before it.
   std::string_view ReadWholeLines();
   // True when no more text can be read.
   bool AtEnd();
