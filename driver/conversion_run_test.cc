@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iostream>
 #include <map>
 #include <set>
 #include <string>
@@ -140,6 +141,8 @@ TEST(ConversionRunFaults, EveryFailingWriteRenameOrSyncLeavesEachFileWholeOrNew)
     }
     // Only the sync of the folder after the input's own rename fails once it is replaced.
     EXPECT_EQ(converted_despite_failure, 1);
+    std::cout << input.name << ": " << counting.writes << " writes, " << counting.renames
+              << " renames and " << counting.syncs << " syncs, each failed in turn\n";
   }
 }
 
