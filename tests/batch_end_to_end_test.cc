@@ -183,8 +183,8 @@ Rebuild RebuildOf(const fs::path& filtered_text) {
   return {ContentOf(output), ""};
 }
 
-void ExpectLikeQuorvex(const std::vector<std::string>& block, SingleRun single,
-                       const Place& place, const Rebuild& rebuild) {
+void ExpectLikeQuorvex(const std::vector<std::string>& block, SingleRun single, const Place& place,
+                       const Rebuild& rebuild) {
   const std::string& path = place.path;
   std::string status = block[0].substr(0, block[0].find(' '));
   EXPECT_EQ(std::vector<std::string>(block.begin() + 1, block.end()), single.reports) << path;
@@ -216,7 +216,8 @@ TEST_F(BatchEndToEnd, ConvertsEveryFormAsQuorvexDoesAndLeavesTheRestAlone) {
   ASSERT_EQ(blocks.size(), places.size()) << run.out;
   bool failed = false;
   std::map<std::string, FileState> after = Snapshot(batch.path());
-  std::map<std::string, std::string> rebuilt;  // the text forms' .dfm files as the batch leaves them
+  std::map<std::string, std::string>
+      rebuilt;  // the text forms' .dfm files as the batch leaves them
   int rebuilds = 0;
   for (size_t i = 0; i < places.size(); ++i) {
     const Place& place = places[i];
