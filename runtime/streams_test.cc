@@ -33,11 +33,15 @@ std::string MessageOf(F&& action) {
 TEST(FileStreamTest, CreateEmptiesAnExistingFileAndWritesGoStraightToIt) {
   ScratchDir dir;
   WriteFileBytes(dir / "OUT.TXT", "old content");
-  TFileStream stream(NameOf(dir / "OUT.TXT"), modeCreate);
-  EXPECT_EQ(ReadFileBytes(dir / "OUT.TXT"), "");
-  stream.WriteAll("abc", 3);
+  {
+    // The file is open without sharing, so the system itself is asked for its length.
+    TFileStream stream(NameOf(dir / "OUT.TXT"), modeCreate);
+    EXPECT_EQ(stream.TotalLength(), 0);
+    stream.WriteAll("abc", 3);
+    EXPECT_EQ(stream.TotalLength(), 3);
+    EXPECT_EQ(stream.CurrentOffset(), 3);
+  }
   EXPECT_EQ(ReadFileBytes(dir / "OUT.TXT"), "abc");
-  EXPECT_EQ(stream.CurrentOffset(), 3);
 }
 
 TEST(FileStreamTest, ReadsMovesAndMeasuresWithoutMovingThePosition) {
@@ -138,12 +142,14 @@ TEST(FileStreamTest, SystemFailuresGiveZeroOrMinusOneAndWriteAllRaises) {
   faults.seek_error = kErrorSeek;
   EXPECT_EQ(input.MoveTo(0, FromStart), -1);
 
-  TFileStream full(NameOf(dir / "FULL"), modeCreate);
-  faults.write_budget = 5;
-  full.WriteAll("12", 2);
-  EXPECT_EQ(full.WriteSome("345678", 6), 0);  // disk full part-way: a failure
-  EXPECT_EQ(MessageOf<EWriteError>([&] { full.WriteAll("9", 1); }), "Stream write error");
-  EXPECT_EQ(ReadFileBytes(dir / "FULL"), "12345");
+  {
+    TFileStream full(NameOf(dir / "FULL"), modeCreate);
+    faults.write_budget = 5;
+    full.WriteAll("12", 2);
+    EXPECT_EQ(full.WriteSome("345678", 6), 0);  // disk full part-way: a failure
+    EXPECT_EQ(MessageOf<EWriteError>([&] { full.WriteAll("9", 1); }), "Stream write error");
+  }
+  EXPECT_EQ(ReadFileBytes(dir / "FULL"), "12345") << "read once the unshared file is closed";
 
   TFileStream short_write(NameOf(dir / "SHORT"), modeCreate);
   faults.write_budget = 3;

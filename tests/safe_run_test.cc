@@ -17,6 +17,7 @@
 
 #include "tests/test_support.h"
 #include "tests/tool_runner.h"
+#include "tests/tool_runner_posix.h"
 
 namespace quorvex::testing {
 namespace {

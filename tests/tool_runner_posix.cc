@@ -1,4 +1,4 @@
-#include "tests/tool_runner.h"
+#include "tests/tool_runner_posix.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -6,14 +6,25 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sstream>
 #include <stdexcept>
 
 #include "tests/test_support.h"
+#include "tests/tool_runner.h"
 
 namespace quorvex::testing {
 namespace fs = std::filesystem;
 
 namespace {
+
+// The program that runs the tool when it is built for another processor (an emulator and its
+// options, separated by spaces), or nothing.
+std::vector<std::string> LauncherWords() {
+  std::vector<std::string> words;
+  std::istringstream launcher(QUORVEX_TOOL_LAUNCHER);
+  for (std::string word; launcher >> word;) words.push_back(word);
+  return words;
+}
 
 // How the child's standard handles and limits are set up.
 struct ChildSetup {
@@ -46,13 +57,13 @@ struct ChildSetup {
     rlimit limit{rlim_t(setup.file_size_limit), rlim_t(setup.file_size_limit)};
     setrlimit(RLIMIT_FSIZE, &limit);
   }
+  std::vector<std::string> words = LauncherWords();
+  words.push_back(setup.program);
+  words.insert(words.end(), arguments.begin(), arguments.end());
   std::vector<char*> argv;
-  std::string program = setup.program;
-  argv.push_back(program.data());
-  std::vector<std::string> copies = arguments;
-  for (std::string& argument : copies) argv.push_back(argument.data());
+  for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
-  execv(program.c_str(), argv.data());
+  execvp(argv[0], argv.data());
   _exit(127);
 }
 
@@ -101,6 +112,10 @@ ToolRun RunCapturing(const std::vector<std::string>& arguments, const fs::path& 
 }
 
 }  // namespace
+
+std::string AlwaysFullDevice() {
+  return "/dev/full";
+}
 
 ToolRun RunTool(const std::vector<std::string>& arguments, const fs::path& folder) {
   return RunCapturing(arguments, folder, ChildSetup());

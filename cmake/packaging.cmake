@@ -1,0 +1,37 @@
+# What `cmake --install` puts where, and the packages CPack makes from it: a .tar.gz and a
+# .deb on Linux, a .zip of the programs on Windows. Each program is listed once here, with
+# its manual page beside it in man/.
+include(GNUInstallDirs)
+
+set(QUORVEX_PROGRAMS quorvex)
+
+install(TARGETS ${QUORVEX_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(NOT WIN32)
+  foreach(program IN LISTS QUORVEX_PROGRAMS)
+    install(FILES man/${program}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  endforeach()
+endif()
+
+set(CPACK_PACKAGE_NAME quorvex)
+set(CPACK_PACKAGE_VENDOR "the quorvex developers")
+set(CPACK_PACKAGE_CONTACT "the quorvex developers <quorvex@example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Makes forms saved by Delphi 3 loadable by Delphi 2.x")
+set(CPACK_PACKAGE_HOMEPAGE_URL "https://quorvex.example.org")
+set(CPACK_STRIP_FILES ON)
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_SYSTEM_NAME windows-${CMAKE_SYSTEM_PROCESSOR})
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+else()
+  set(CPACK_GENERATOR TGZ DEB)
+  set(CPACK_SYSTEM_NAME linux-${CMAKE_SYSTEM_PROCESSOR})
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION devel)
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
+  if(CMAKE_SYSTEM_PROCESSOR STREQUAL "aarch64")
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+  elseif(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE amd64)
+  endif()
+endif()
+include(CPack)
