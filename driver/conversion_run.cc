@@ -6,7 +6,6 @@
 #include "driver/line_passes.h"
 #include "driver/run_guards.h"
 #include "runtime/arguments.h"
-#include "runtime/exceptions.h"
 #include "runtime/replacement_file.h"
 #include "runtime/text_channel.h"
 
@@ -73,12 +72,6 @@ void BackUpAndFilter(const ConversionNames& names, ReplacementFile& filtered,
   CloseChecked(backup);
 }
 
-// This version cannot turn the filtered text back into a binary form: the form file keeps
-// its bytes, and the run fails so that nobody takes the form file for converted.
-[[noreturn]] void RefuseTextToFormFile(const ConversionNames& names) {
-  RaiseFilled<EFilerError>(kMsgTextToFormUnsupported, {names.form.name});
-}
-
 }  // namespace
 
 void ConsoleReports::LineFiltered(std::string_view, const FilterDecision& decision) {
@@ -96,7 +89,7 @@ void RunConversion(const ConversionNames& names, FormContent content, FilterObse
   if (names.is_form && content == FormContent::kText) CopyFormFileText(names.form, names.text);
   ReplacementFile filtered(names.text);
   BackUpAndFilter(names, filtered, observer);
-  if (names.is_form) RefuseTextToFormFile(names);
+  if (names.is_form) TextFileToFormFile(names.text, names.form);
 }
 
 void ConversionRun() {
