@@ -37,11 +37,12 @@ int AdditionSearch::FirstHit(std::string_view before, std::string_view text) con
 
 // Each "=" in text that follows a space (the space may be the last byte of before) ends the
 // patterns of the entries that end just before that space.
-int AdditionSearch::FirstHitEndingIn(std::string_view before, std::string_view text) const {
+int AdditionSearch::FirstHitEndingIn(std::string_view before, std::string_view text,
+                                     size_t first_equals) const {
   int lowest = kNoHit;
   const char* const begin = text.data();
   const char* const end = begin + text.size();
-  const char* equals = begin;
+  const char* equals = begin + std::min(first_equals, text.size());
   while (equals < end &&
          (equals = static_cast<const char*>(std::memchr(equals, '=', size_t(end - equals))))) {
     const size_t at = size_t(equals - begin);

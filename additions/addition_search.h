@@ -40,8 +40,11 @@ class AdditionSearch {
   // The lowest index of a pattern that occurs in before followed by text, 0 when none does.
   int FirstHit(std::string_view before, std::string_view text) const;
 
-  // As FirstHit(before, text), counting only the occurrences that end inside text.
-  int FirstHitEndingIn(std::string_view before, std::string_view text) const;
+  // As FirstHit(before, text), counting only the occurrences that end inside text. The caller
+  // that knows where the first "=" of text lies passes its offset as first_equals, so that the
+  // scan starts there; text.size() when it holds none.
+  int FirstHitEndingIn(std::string_view before, std::string_view text,
+                       size_t first_equals = 0) const;
 
  private:
   int LowestEndingAt(std::string_view before, std::string_view text, size_t end) const;

@@ -6,7 +6,6 @@
 #include "driver/line_passes.h"
 #include "driver/run_guards.h"
 #include "runtime/arguments.h"
-#include "runtime/exceptions.h"
 #include "runtime/replacement_file.h"
 #include "runtime/text_channel.h"
 
@@ -41,12 +40,14 @@ void CommitChecked(ReplacementFile& replacement) {
 }
 
 // Copies the text to its backup, which is complete and on the disk before the filter starts.
-void BackUp(TextChannel& text, const FileName& backup_name) {
-  ReplacementFile replacement(backup_name);
+// A text that goes on after its end mark is refused before the backup takes its place.
+void BackUp(TextChannel& text, const ConversionNames& names) {
+  ReplacementFile replacement(names.backup);
   TextChannel backup;
-  backup.BindName(backup_name);
+  backup.BindName(names.backup);
   OpenForWritingChecked(backup, replacement);
   CopyLines(text, backup);
+  CheckNothingFollowsEndMark(text, names.text);
   CloseChecked(backup);
   CommitChecked(replacement);
 }
@@ -59,7 +60,7 @@ void BackUpAndFilter(const ConversionNames& names, ReplacementFile& filtered,
   TextChannel text;
   text.BindName(names.text);
   OpenForReadingChecked(text);
-  BackUp(text, names.backup);
+  BackUp(text, names);
   TextChannel backup;
   backup.BindName(names.backup);
   OpenForReadingChecked(backup);
@@ -69,12 +70,6 @@ void BackUpAndFilter(const ConversionNames& names, ReplacementFile& filtered,
   observer.ReportsComplete();
   CommitChecked(filtered);
   CloseChecked(backup);
-}
-
-// This version cannot turn the filtered text back into a binary form: the form file keeps
-// its bytes, and the run fails so that nobody takes the form file for converted.
-[[noreturn]] void RefuseTextToFormFile(const ConversionNames& names) {
-  RaiseFilled<EFilerError>(kMsgTextToFormUnsupported, {names.form.name});
 }
 
 }  // namespace
@@ -92,10 +87,9 @@ void RunConversion(const ConversionNames& names, FormContent content, FilterObse
   RunGuard guard(names);
   if (names.is_form && content == FormContent::kBinary) FormFileToTextFile(names.form, names.text);
   if (names.is_form && content == FormContent::kText) CopyFormFileText(names.form, names.text);
-  CheckNothingFollowsEndMark(names.text);
   ReplacementFile filtered(names.text);
   BackUpAndFilter(names, filtered, observer);
-  if (names.is_form) RefuseTextToFormFile(names);
+  if (names.is_form) TextFileToFormFile(names.text, names.form);
 }
 
 void ConversionRun() {

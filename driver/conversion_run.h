@@ -18,7 +18,8 @@ class ConsoleReports : public FilterObserver {
 };
 
 // What the form file of a run holds: a binary form, or a text form saved under a form name,
-// which is copied to the text file unchanged in place of the conversion to text.
+// which is copied to the text file unchanged in place of the conversion to text. Either way
+// the filtered text is turned into a binary form that replaces the form file.
 enum class FormContent { kBinary, kText };
 
 // The conversion run on the files named by names, reporting through observer. A failure
@@ -27,7 +28,8 @@ void RunConversion(const ConversionNames& names, FormContent content, FilterObse
 
 // Makes the form named by argument 1 loadable by Delphi 2.x: a binary form file is turned
 // into text first; the text is copied to its backup and filtered in place, line by line,
-// with every dropped and rewritten line reported on the console.
+// with every dropped and rewritten line reported on the console; the filtered text of a form
+// file is then turned back into the binary form that replaces it.
 void ConversionRun();
 
 }  // namespace quorvex

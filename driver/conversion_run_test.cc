@@ -1,48 +1,82 @@
 // The conversion run in-process on a platform that fails the N-th write, rename or sync, for
-// every N the run has: the text keeps its bytes or holds the whole filtered text, the backup
-// is complete whenever the text changed, and no temporary file is left behind.
+// every N the run has, on a text form and on a binary form: every file holds the bytes it had
+// or its complete new bytes, the backup is complete whenever the input changed, the report
+// names the failure, and no temporary file is left behind.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iostream>
+#include <map>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "driver/program.h"
 #include "tests/fault_platform.h"
+#include "tests/form_bytes.h"
 #include "tests/test_support.h"
 
 namespace quorvex {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FaultPlatform;
-using testing::ReadFileBytes;
-using testing::ScratchDir;
-using testing::WriteFileBytes;
+using namespace quorvex::testing;
+
+constexpr int kEdits = 2000;
 
 // Enough lines that the backup and the text each take more than one 64 KiB write.
 std::string Text() {
   std::string text = "object Form1: TForm1\r\n";
-  for (int i = 0; i < 2000; ++i) {
+  for (int i = 0; i < kEdits; ++i) {
     text += "  object Edit" + std::to_string(i) +
             ": TEdit\r\n    ImeMode = imDisable\r\n    Scaled = True\r\n  end\r\n";
   }
   return text + "end\r\n";
 }
 
+// A binary form whose text takes many writes of the text, backup and form.
+std::string FormFile() {
+  std::vector<std::string> edits;
+  for (int i = 0; i < kEdits; ++i) {
+    edits.push_back(
+        Object("", "TEdit", "Edit" + std::to_string(i),
+               {Property("Left", Int16Value(i)), Property("ImeMode", IdentValue("imDisable"))}));
+  }
+  std::string form = Form(Object("", "TForm1", "Form1", {}, edits));
+  return ResourceHeader("TFORM1", int64_t(form.size())) + form;
+}
+
+const char kAbsent[] = "<absent>";
+
+// Every file in the folder with its bytes.
+std::map<std::string, std::string> FilesIn(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    files[entry.path().filename().string()] = ReadFileBytes(entry.path());
+  }
+  return files;
+}
+
+std::string BytesOr(const std::map<std::string, std::string>& files, const std::string& name) {
+  auto found = files.find(name);
+  return found == files.end() ? kAbsent : found->second;
+}
+
 struct Outcome {
   int exit_code;
   std::string out;
+  std::map<std::string, std::string> files;
 };
 
 enum class Fault { kNone, kWrite, kRename, kSync };
 
-// Runs the tool on folder/form.txt from fresh files, with the fault at number n.
-Outcome RunWith(const ScratchDir& folder, Fault fault, int n, FaultPlatform& platform) {
-  WriteFileBytes(folder / "form.txt", Text());
-  fs::remove(folder / "FORM.BAK");
+// Runs the tool on folder/input holding bytes, alone in the folder, with the fault at number n.
+Outcome RunWith(const ScratchDir& folder, const std::string& input, const std::string& bytes,
+                Fault fault, int n, FaultPlatform& platform) {
+  for (const auto& entry : fs::directory_iterator(folder.path())) fs::remove(entry.path());
+  WriteFileBytes(folder / input, bytes);
   ScratchDir console;
-  platform.command_line = "quorvex " + (folder / "form.txt").string();
+  platform.command_line = "quorvex " + (folder / input).string();
   platform.stdout_path = (console / "out").string();
   platform.fail_write_at = fault == Fault::kWrite ? n : 0;
   platform.fail_rename_at = fault == Fault::kRename ? n : 0;
@@ -53,51 +87,63 @@ Outcome RunWith(const ScratchDir& folder, Fault fault, int n, FaultPlatform& pla
     outcome.exit_code = RunProgram();
   }
   outcome.out = ReadFileBytes(console / "out");
+  outcome.files = FilesIn(folder.path());
   return outcome;
 }
 
-TEST(ConversionRunFaults, EveryFailingWriteRenameOrSyncLeavesTheTextWholeOrConverted) {
-  ScratchDir folder;
-  FaultPlatform counting;
-  ASSERT_EQ(RunWith(folder, Fault::kNone, 0, counting).exit_code, 0);
-  const std::string filtered = ReadFileBytes(folder / "form.txt");
-  const std::string original = Text();
-  ASSERT_NE(filtered, original);
-  // Two files replaced: each is written, synced, renamed, and its folder synced.
-  EXPECT_EQ(counting.renames, 2);
-  EXPECT_EQ(counting.syncs, 4);
-  EXPECT_GE(counting.writes, 4);
-  const std::pair<Fault, int> kinds[] = {{Fault::kWrite, counting.writes},
-                                         {Fault::kRename, counting.renames},
-                                         {Fault::kSync, counting.syncs}};
-  int converted_despite_failure = 0;
-  for (const auto& [fault, count] : kinds) {
-    for (int n = 1; n <= count; ++n) {
-      FaultPlatform platform;
-      Outcome outcome = RunWith(folder, fault, n, platform);
-      std::string at = "fault " + std::to_string(int(fault)) + " at " + std::to_string(n);
-      EXPECT_EQ(outcome.exit_code, 1) << at;
-      EXPECT_NE(outcome.out.find("Exception EInOutError in module quorvex"), std::string::npos)
-          << at;
-      std::string text = ReadFileBytes(folder / "form.txt");
-      ASSERT_TRUE(text == original || text == filtered) << at;
-      std::set<std::string> left;
-      for (const auto& entry : fs::directory_iterator(folder.path())) {
-        left.insert(entry.path().filename().string());
+TEST(ConversionRunFaults, EveryFailingWriteRenameOrSyncLeavesEachFileWholeOrNew) {
+  struct Input {
+    std::string name;
+    std::string bytes;
+    int replaced;  // files written through a replacement: text and backup, text again, form
+  };
+  const Input inputs[] = {{"form.txt", Text(), 2}, {"form.dfm", FormFile(), 4}};
+  for (const Input& input : inputs) {
+    SCOPED_TRACE(input.name);
+    ScratchDir folder;
+    FaultPlatform counting;
+    Outcome clean = RunWith(folder, input.name, input.bytes, Fault::kNone, 0, counting);
+    ASSERT_EQ(clean.exit_code, 0);
+    ASSERT_NE(clean.files[input.name], input.bytes);
+    // Each replaced file is written, synced, renamed, and its folder synced.
+    EXPECT_EQ(counting.renames, input.replaced);
+    EXPECT_EQ(counting.syncs, 2 * input.replaced);
+    EXPECT_GE(counting.writes, 2 * input.replaced);
+    const std::string unfiltered = clean.files["FORM.BAK"];
+    const std::pair<Fault, int> kinds[] = {{Fault::kWrite, counting.writes},
+                                           {Fault::kRename, counting.renames},
+                                           {Fault::kSync, counting.syncs}};
+    int converted_despite_failure = 0;
+    for (const auto& [fault, count] : kinds) {
+      for (int n = 1; n <= count; ++n) {
+        FaultPlatform platform;
+        Outcome outcome = RunWith(folder, input.name, input.bytes, fault, n, platform);
+        SCOPED_TRACE("fault " + std::to_string(int(fault)) + " at " + std::to_string(n));
+        EXPECT_EQ(outcome.exit_code, 1);
+        EXPECT_TRUE(
+            outcome.out.find("Exception EInOutError in module quorvex") != std::string::npos ||
+            outcome.out.find("Exception EWriteError in module quorvex") != std::string::npos)
+            << outcome.out;
+        for (const auto& [name, bytes] : outcome.files) {
+          EXPECT_TRUE(clean.files.count(name)) << name << " is left";
+          std::string before = name == input.name ? input.bytes : kAbsent;
+          // The text of a form file is complete, filtered or not, once it exists.
+          EXPECT_TRUE(bytes == before || bytes == clean.files[name] ||
+                      (name == "FORM.TXT" && bytes == unfiltered))
+              << name << " holds " << bytes.size() << " bytes";
+        }
+        ASSERT_TRUE(outcome.files.count(input.name));
+        if (outcome.files[input.name] != input.bytes) {
+          ++converted_despite_failure;
+          EXPECT_EQ(BytesOr(outcome.files, "FORM.BAK"), unfiltered);
+        }
       }
-      if (left.count("FORM.BAK")) {
-        EXPECT_EQ(ReadFileBytes(folder / "FORM.BAK"), original) << at;
-      }
-      if (text == filtered) {
-        ++converted_despite_failure;
-        EXPECT_TRUE(left.count("FORM.BAK")) << at;
-      }
-      left.erase("FORM.BAK");
-      EXPECT_EQ(left, std::set<std::string>{"form.txt"}) << at << ": a temporary is left";
     }
+    // Only the sync of the folder after the input's own rename fails once it is replaced.
+    EXPECT_EQ(converted_despite_failure, 1);
+    std::cout << input.name << ": " << counting.writes << " writes, " << counting.renames
+              << " renames and " << counting.syncs << " syncs, each failed in turn\n";
   }
-  // Only the sync of the folder after the text's rename fails once the text is replaced.
-  EXPECT_EQ(converted_despite_failure, 1);
 }
 
 }  // namespace

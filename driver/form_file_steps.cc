@@ -3,24 +3,19 @@
 #include <vector>
 
 #include "formstream/binary_to_text.h"
+#include "formstream/text_to_binary.h"
 #include "runtime/exceptions.h"
+#include "runtime/replacement_file.h"
 #include "runtime/streams.h"
+#include "runtime/text_channel.h"
 
 namespace quorvex {
 namespace {
+
 constexpr int32_t kCopyPiece = 65536;
-}  // namespace
 
-void FormFileToTextFile(const FileName& form_name, const FileName& text_name) {
-  TFileStream source(form_name, modeReadOnly);
-  // Declared second, so released (closed) first.
-  TFileStream destination(text_name, modeCreate);
-  ResourceFormToText(source, destination);
-}
-
-void CopyFormFileText(const FileName& form_name, const FileName& text_name) {
-  TFileStream source(form_name, modeReadOnly);
-  TFileStream destination(text_name, modeCreate);
+// Copies every byte of source to destination.
+void CopyAll(TStream& source, TStream& destination) {
   std::vector<char> buffer(kCopyPiece);
   int64_t copied = 0;
   while (int32_t got = source.ReadSome(buffer.data(), kCopyPiece)) {
@@ -29,6 +24,41 @@ void CopyFormFileText(const FileName& form_name, const FileName& text_name) {
   }
   // A failed read looks like the end of the file; a copy shorter than the file is an error.
   if (copied != source.TotalLength()) Raise<EReadError>(kMsgReadError);
+}
+
+// Opens source_name, then writes what convert makes of it into a replacement of
+// destination_name, which takes the destination's place in one step once complete. A
+// replacement that cannot be made fails as the creation of the destination itself would; on
+// any failure the destination keeps its bytes and the replacement is removed.
+template <class Conversion>
+void ConvertIntoReplacement(const FileName& source_name, const FileName& destination_name,
+                            Conversion convert) {
+  TFileStream source(source_name, modeReadOnly);
+  ReplacementFile replacement(destination_name);
+  if (replacement.Error() != 0) {
+    RaiseFilled<EFCreateError>(kMsgCreateError, {destination_name.name});
+  }
+  THandleStream destination(replacement.Handle());
+  convert(source, destination);
+  // A failing sync or rename is reported with its error number, as for the filtered text.
+  if (uint32_t error = replacement.Commit()) {
+    PendingIoError = int32_t(error);
+    RaisePendingIoError();
+  }
+}
+
+}  // namespace
+
+void FormFileToTextFile(const FileName& form_name, const FileName& text_name) {
+  ConvertIntoReplacement(form_name, text_name, ResourceFormToText);
+}
+
+void CopyFormFileText(const FileName& form_name, const FileName& text_name) {
+  ConvertIntoReplacement(form_name, text_name, CopyAll);
+}
+
+void TextFileToFormFile(const FileName& text_name, const FileName& form_name) {
+  ConvertIntoReplacement(text_name, form_name, TextFormToResource);
 }
 
 }  // namespace quorvex

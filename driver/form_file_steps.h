@@ -5,14 +5,21 @@
 
 namespace quorvex {
 
-// Turns the form file form_name into its text form in the file text_name. The form file is
-// opened before the text file is created, so a form file that cannot be opened leaves the text
-// file untouched; on a failure of the conversion the text file keeps what was written.
+// The steps around the filter of a form file's run. Each opens its source first, so a source
+// that cannot be opened leaves the destination untouched, and writes the destination through
+// a replacement that takes its place in one step only once it is complete: on any failure the
+// destination keeps the bytes it had (or stays absent) and no temporary file is left.
+
+// Turns the form file form_name into its text form in the file text_name.
 void FormFileToTextFile(const FileName& form_name, const FileName& text_name);
 
 // Copies the form file form_name, which holds a text form, byte for byte to the file
-// text_name, opening and creating in the same order as FormFileToTextFile.
+// text_name.
 void CopyFormFileText(const FileName& form_name, const FileName& text_name);
+
+// Turns the text form in the file text_name into a form file under form_name: the form
+// resource header and the binary form.
+void TextFileToFormFile(const FileName& text_name, const FileName& form_name);
 
 }  // namespace quorvex
 

@@ -63,8 +63,9 @@ FilterDecision DropDecision() {
 }  // namespace
 
 std::string_view TrimmedLine(std::string_view line) {
-  const size_t first = line.find_first_not_of(' ');
-  return first == std::string_view::npos ? std::string_view() : line.substr(first);
+  size_t first = 0;
+  while (first < line.size() && line[first] == ' ') ++first;
+  return line.substr(first);
 }
 
 std::optional<std::string_view> HeaderClassText(std::string_view trimmed) {
@@ -74,15 +75,21 @@ std::optional<std::string_view> HeaderClassText(std::string_view trimmed) {
   return trimmed.substr(colon + kHeaderColon.size());
 }
 
-FilterDecision LineFilter::Filter(std::string_view line) {
+FilterDecision LineFilter::Filter(std::string_view line, size_t first_equals) {
   if (open_brackets_ > 0) return DropContinuation(line);
   const std::string_view trimmed = TrimmedLine(line);
   if (std::optional<std::string_view> class_text = HeaderClassText(trimmed)) {
     SetClassPrefix(*class_text);
     return FilterDecision();
   }
-  if (MatchesAddition(trimmed)) return Drop(trimmed);
-  if (EndsWith(trimmed, kScaledTrue)) return RewriteScaled(line);
+  // Leading spaces hold no "=": the offset moves with the trim.
+  const size_t trimmed_equals = first_equals == std::string_view::npos
+                                    ? trimmed.size()
+                                    : first_equals - (line.size() - trimmed.size());
+  if (MatchesAddition(trimmed, trimmed_equals)) return Drop(trimmed);
+  if (trimmed_equals < trimmed.size() && EndsWith(trimmed, kScaledTrue)) {
+    return RewriteScaled(line);
+  }
   return FilterDecision();
 }
 
@@ -96,8 +103,11 @@ void LineFilter::SetClassPrefix(std::string_view class_text) {
 // by it. Every occurrence in the trimmed line is one in the prefix followed by it too, so one
 // search of the latter answers both: the part that lies in the prefix alone was searched when
 // the prefix was set, and the line is searched once, its matches running on into the prefix.
-bool LineFilter::MatchesAddition(std::string_view trimmed) const {
-  return prefix_hit_ != 0 || search_.FirstHitEndingIn(current_class_prefix_, trimmed) != 0;
+// A pattern ends with "=", so a line without one matches through the prefix alone.
+bool LineFilter::MatchesAddition(std::string_view trimmed, size_t first_equals) const {
+  if (prefix_hit_ != 0) return true;
+  return first_equals < trimmed.size() &&
+         search_.FirstHitEndingIn(current_class_prefix_, trimmed, first_equals) != 0;
 }
 
 FilterDecision LineFilter::Drop(std::string_view trimmed) {

@@ -55,13 +55,16 @@ class LineFilter {
  public:
   LineFilter() = default;
 
-  FilterDecision Filter(std::string_view line);
+  FilterDecision Filter(std::string_view line) { return Filter(line, line.find('=')); }
+  // The same, for a caller that has found the offset of the first "=" in line already (npos
+  // when it holds none): a line without one is searched no further.
+  FilterDecision Filter(std::string_view line, size_t first_equals);
 
   const std::string& CurrentClassPrefix() const { return current_class_prefix_; }
 
  private:
   void SetClassPrefix(std::string_view class_text);
-  bool MatchesAddition(std::string_view trimmed) const;
+  bool MatchesAddition(std::string_view trimmed, size_t first_equals) const;
   FilterDecision Drop(std::string_view trimmed);
   FilterDecision RewriteScaled(std::string_view line);
   FilterDecision DropContinuation(std::string_view line);

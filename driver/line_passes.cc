@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "driver/line_filter.h"
+#include "runtime/line_end_scan.h"
 
 namespace quorvex {
 namespace {
@@ -36,6 +37,17 @@ void WriteCheckedLines(TextChannel& channel, std::string_view lines) {
   CheckIo();
 }
 
+// Writes whole lines, whatever their line ends (CR LF, a lone CR, a lone LF), each followed by
+// CR LF: the lines between two lone line ends go as they stand, together with the next line.
+void WriteWithCrLf(TextChannel& channel, std::string_view lines) {
+  const char* run = lines.data();
+  ForEachLoneLineEnd(lines, [&](const char* lone) {
+    WriteCheckedLine(channel, std::string_view(run, size_t(lone - run)));
+    run = lone + 1;
+  });
+  WriteCheckedLines(channel, std::string_view(run, size_t(lines.data() + lines.size() - run)));
+}
+
 // Writes what a decision on a line not kept asks for: the rewritten line; then tells observer.
 void WriteChanges(std::string_view line, const FilterDecision& decision, TextChannel& to,
                   FilterObserver& observer) {
@@ -58,19 +70,14 @@ void FilterLine(LineFilter& filter, std::string_view line, TextChannel& to,
 void FilterCrLfLines(LineFilter& filter, std::string_view lines, TextChannel& to,
                      FilterObserver& observer) {
   size_t unwritten = 0;  // where the kept lines not yet written begin
-  size_t start = 0;
-  while (start < lines.size()) {
-    const size_t end = lines.find('\r', start);
-    const size_t next = end + kCrLf.size();
-    const std::string_view line = lines.substr(start, end - start);
-    const FilterDecision decision = filter.Filter(line);
-    if (decision.action != FilterAction::kKeep) {
-      WriteCheckedLines(to, lines.substr(unwritten, start - unwritten));
-      unwritten = next;
-      WriteChanges(line, decision, to, observer);
-    }
-    start = next;
-  }
+  ForEachCrLfLine(lines, '=', [&](std::string_view line, size_t first_equals) {
+    const FilterDecision decision = filter.Filter(line, first_equals);
+    if (decision.action == FilterAction::kKeep) return;
+    const size_t start = size_t(line.data() - lines.data());
+    WriteCheckedLines(to, lines.substr(unwritten, start - unwritten));
+    unwritten = start + line.size() + kCrLf.size();
+    WriteChanges(line, decision, to, observer);
+  });
   WriteCheckedLines(to, lines.substr(unwritten));
 }
 
@@ -79,11 +86,11 @@ void FilterCrLfLines(LineFilter& filter, std::string_view lines, TextChannel& to
 void CopyLines(TextChannel& from, TextChannel& to) {
   std::string held;
   while (!CheckedAtEnd(from)) {
-    const std::string_view lines = from.ReadCrLfLines();
-    if (lines.empty()) {
-      WriteCheckedLine(to, ReadCheckedLine(from, held));
+    const std::string_view lines = from.ReadWholeLines();
+    if (!lines.empty()) {
+      WriteWithCrLf(to, lines);
     } else {
-      WriteCheckedLines(to, lines);
+      WriteCheckedLine(to, ReadCheckedLine(from, held));
     }
   }
 }

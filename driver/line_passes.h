@@ -10,8 +10,9 @@ namespace quorvex {
 // open for writing. Each line read and written is checked at once (CheckIo): a pending I/O
 // error ends the pass with EInOutError.
 //
-// Lines that end with CR LF and lie whole in the reading channel's buffer are taken as one
-// block and written as one, which gives the same bytes as line by line; no line is copied
+// The lines that lie whole in the reading channel's buffer are taken as one block: the copy
+// writes the lines between two line ends other than CR LF as one, the filter the lines it
+// keeps one after another; this gives the same bytes as line by line, and no line is copied
 // into a string of its own.
 
 // Copies every line, each followed by CR LF.

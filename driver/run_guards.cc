@@ -1,8 +1,6 @@
 #include "driver/run_guards.h"
 
 #include <algorithm>
-#include <cstring>
-#include <vector>
 
 #include "runtime/exceptions.h"
 #include "runtime/platform/os_errors.h"
@@ -10,8 +8,6 @@
 
 namespace quorvex {
 namespace {
-
-constexpr int32_t kScanPiece = 64 * 1024;
 
 // An input opened for reading, closed again on every way out.
 class ReadHandle {
@@ -115,18 +111,10 @@ void CheckNothingFollowsEndMark(std::string_view text, const FileName& name) {
   if (!watch.Feed(text)) RaiseFilled<EReadError>(kMsgTextAfterEndMark, {name.name, watch.Mark()});
 }
 
-void CheckNothingFollowsEndMark(const FileName& text) {
-  ReadHandle opened(text);
-  if (!opened.IsOpen()) return;
-  std::vector<char> piece(kScanPiece);
-  EndMarkWatch watch;
-  for (;;) {
-    OsResult got = System().Read(opened.Get(), piece.data(), kScanPiece);
-    if (got.error != 0 || got.value == 0) return;
-    if (!watch.Feed(std::string_view(piece.data(), size_t(got.value)))) {
-      RaiseFilled<EReadError>(kMsgTextAfterEndMark, {text.name, watch.Mark()});
-    }
-  }
+void CheckNothingFollowsEndMark(TextChannel& channel, const FileName& name) {
+  const int64_t mark = channel.TextAfterEndMark();
+  CheckIo();
+  if (mark >= 0) RaiseFilled<EReadError>(kMsgTextAfterEndMark, {name.name, mark});
 }
 
 }  // namespace quorvex

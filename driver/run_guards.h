@@ -7,6 +7,7 @@
 #include "driver/conversion_names.h"
 #include "runtime/file_name.h"
 #include "runtime/platform/platform.h"
+#include "runtime/text_channel.h"
 
 namespace quorvex {
 
@@ -37,10 +38,11 @@ class RunGuard {
   HeldInput lock_;
 };
 
-// Raises EReadError when anything other than further Ctrl-Z bytes follows the first Ctrl-Z of
-// the text file: the line reader would end the text there and lose it without a word. A file
-// that cannot be read is left for the run's own open to report.
-void CheckNothingFollowsEndMark(const FileName& text);
+// Raises EReadError when anything other than further Ctrl-Z bytes follows the Ctrl-Z that
+// ended the text read from channel (named name): the line reader ended the text there and would
+// lose the rest without a word. Run once the channel is at its end, before anything read from
+// it is kept; the channel reads the rest of its file (a failing read ends the run, EInOutError).
+void CheckNothingFollowsEndMark(TextChannel& channel, const FileName& name);
 // The same for a text held in memory, reported under name.
 void CheckNothingFollowsEndMark(std::string_view text, const FileName& name);
 

@@ -27,8 +27,6 @@ const std::map<uint16_t, const char*>& Texts() {
       {kMsgInvalidBinary, "Invalid binary value"},
       {kMsgNestingTooDeep, "Form nested too deeply"},
       {kMsgInvalidPropertyValue, "Invalid property value"},
-      {kMsgTextToFormUnsupported,
-       "Turning text back into a binary form is not supported yet: %s is left unchanged"},
       {kMsgSameFile, "Cannot create file %s: it is the same file as %s"},
       {kMsgNotRegularInput, "Cannot open file %s: it is not a regular file"},
       {kMsgNotRegularOutput, "Cannot create file %s: it is not a regular file"},

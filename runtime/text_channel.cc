@@ -94,6 +94,8 @@ void TextChannel::Open(ChannelState direction, OsHandle lent) {
   state_ = direction;
   cursor_ = 0;
   fill_ = 0;
+  buffer_offset_ = 0;
+  data_ended_ = false;
   lent_ = lent;
   if (!OpenHandle(direction)) state_ = ChannelState::kClosed;
 }
@@ -145,6 +147,7 @@ bool TextChannel::OpenOnFirstUse(ChannelState direction) {
 }
 
 bool TextChannel::FillBuffer() {
+  buffer_offset_ += fill_;
   cursor_ = 0;
   fill_ = 0;
   OsResult got = System().Read(os_file_, bytes_.get(), capacity_);
@@ -155,6 +158,7 @@ bool TextChannel::FillBuffer() {
   if (got.value == 0) {
     bytes_[0] = EndMark;
     fill_ = 1;
+    data_ended_ = true;
     return true;
   }
   fill_ = int32_t(got.value);
@@ -227,13 +231,21 @@ std::string_view TextChannel::ReadLine(std::string& held) {
 std::string_view TextChannel::ReadCrLfLines() {
   if (state_ != ChannelState::kReading) return {};
   const char* const start = bytes_.get() + cursor_;
+  const char* const next = EndOfCrLfLines(start, bytes_.get() + fill_, EndMark);
+  cursor_ += int32_t(next - start);
+  return std::string_view(start, size_t(next - start));
+}
+
+std::string_view TextChannel::ReadWholeLines() {
+  if (state_ != ChannelState::kReading) return {};
+  const char* const start = bytes_.get() + cursor_;
   const char* const end = bytes_.get() + fill_;
-  const char* next = start;
-  for (;;) {
-    const char* stop = FindLineEnd(next, end, EndMark);
-    if (end - stop < 2 || stop[0] != '\r' || stop[1] != '\n') break;
-    next = stop + 2;
-  }
+  const void* mark = std::memchr(start, EndMark, size_t(end - start));
+  const char* limit = mark ? static_cast<const char*>(mark) : end;
+  // A CR that ends the buffer may have its LF in the next one: its line is left for later.
+  if (limit == end && limit > start && limit[-1] == '\r') --limit;
+  const char* next = limit;
+  while (next > start && next[-1] != '\r' && next[-1] != '\n') --next;
   cursor_ += int32_t(next - start);
   return std::string_view(start, size_t(next - start));
 }
@@ -241,6 +253,19 @@ std::string_view TextChannel::ReadCrLfLines() {
 bool TextChannel::AtEnd() {
   if (state_ == ChannelState::kReading && cursor_ < fill_) return bytes_[cursor_] == EndMark;
   return PeekByte() == EndMark;
+}
+
+int64_t TextChannel::TextAfterEndMark() {
+  if (state_ != ChannelState::kReading || data_ended_ || cursor_ >= fill_ ||
+      bytes_[cursor_] != EndMark) {
+    return -1;
+  }
+  const int64_t mark = buffer_offset_ + cursor_;
+  for (;;) {
+    const std::string_view rest(bytes_.get() + cursor_, size_t(fill_ - cursor_));
+    if (rest.find_first_not_of(EndMark) != std::string_view::npos) return mark;
+    if (!FillBuffer() || data_ended_) return -1;
+  }
 }
 
 void TextChannel::WriteText(std::string_view text) {

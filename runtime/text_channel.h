@@ -72,8 +72,16 @@ class TextChannel {
   // ends included; empty when there is none (ReadLine reads the next line then). The view
   // stays valid until the next operation on the channel.
   std::string_view ReadCrLfLines();
+  // The same for whole lines with any line end: CR LF, a lone CR or a lone LF (a CR only when
+  // the buffer holds the byte after it). Stops before an end mark. It looks only at the first
+  // end mark and at the bytes after the last line end before it.
+  std::string_view ReadWholeLines();
   // True when no more text can be read.
   bool AtEnd();
+  // Once AtEnd has said true: when the text ended at an end mark (Ctrl-Z) of the file with a
+  // byte other than further end marks after it, the offset of that end mark in the file; -1
+  // when the data ended there or only end marks follow. Reads the rest of the file.
+  int64_t TextAfterEndMark();
 
   void WriteText(std::string_view text);
   void WriteInteger(int32_t value, int32_t width);
@@ -117,6 +125,8 @@ class TextChannel {
   ChannelState state_ = ChannelState::kUnbound;
   int32_t cursor_ = 0;
   int32_t fill_ = 0;
+  int64_t buffer_offset_ = 0;  // reading: the offset in the file of the buffer's first byte
+  bool data_ended_ = false;    // reading: the file has no more bytes; the buffer ends in EndMark
   bool flush_each_line_ = false;
   FileName path_;
   int32_t capacity_ = 0;

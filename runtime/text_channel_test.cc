@@ -266,5 +266,39 @@ TEST(TextChannel, WritesIntoALentHandleWithoutClosingIt) {
   System().Close(OsHandle(opened.value));
 }
 
+// Where the text read line by line ended at a Ctrl-Z, what follows it: the mark's offset when
+// anything but further marks follows, -1 otherwise; marks and text behind the first buffer.
+TEST(TextChannel, TextAfterEndMarkIsFoundBehindTheMark) {
+  const std::string far(TextChannel::kDiskCapacity + 5, 'x');
+  const struct {
+    std::string text;
+    int64_t expected;
+  } cases[] = {
+      {"a\r\nb\r\n", -1},
+      {"a\r\n\x1A", -1},
+      {"a\r\n\x1A\x1A\x1A", -1},
+      {"a\r\n\x1A\x1A"
+       "b",
+       3},
+      {"\x1A"
+       "b",
+       0},
+      {far + "\x1A" + std::string(TextChannel::kDiskCapacity, '\x1A'), -1},
+      {far + "\x1A" + std::string(TextChannel::kDiskCapacity, '\x1A') + "b", int64_t(far.size())},
+  };
+  ScratchDir folder;
+  const std::string path = (folder / "t").string();
+  for (const auto& c : cases) {
+    WriteFileBytes(path, c.text);
+    TextChannel channel;
+    channel.BindName(FileName(path));
+    channel.OpenForReading();
+    std::string held;
+    while (!channel.AtEnd()) channel.ReadLine(held);
+    EXPECT_EQ(channel.TextAfterEndMark(), c.expected) << c.text.size();
+    EXPECT_EQ(RunCheckIo().number, 0);
+  }
+}
+
 }  // namespace
 }  // namespace quorvex

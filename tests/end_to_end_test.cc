@@ -196,19 +196,56 @@ std::string EditFormFile() {
   return header + form;
 }
 
-TEST(EndToEnd, FormFileIsTurnedIntoFilteredTextAndKeepsItsBytes) {
+size_t CountFiles(const fs::path& folder) {
+  size_t files = 0;
+  for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder)) ++files;
+  return files;
+}
+
+// The form file EditFormFile() becomes without the line the filter drops.
+std::string FilteredEditFormFile() {
+  const std::string form = std::string(
+                               "TPF0\x05TEdit\x05"
+                               "Edit1\x04Left\x02\x0A") +
+                           std::string(2, '\0');
+  std::string header = std::string("\xFF\x0A\x00TEDIT\x00\x30\x10", 11);
+  header += char(form.size());
+  header += std::string(3, '\0');
+  return header + form;
+}
+
+TEST(EndToEnd, FormFileIsFilteredThroughTextAndRebuilt) {
   ScratchDir folder;
   WriteFileBytes(folder / "edit.dfm", EditFormFile());
   ToolRun run = RunTool({"edit"}, folder.path());
-  EXPECT_EQ(run.exit_code, 1);
-  EXPECT_EQ(run.out, kBanner + "Skipped: TEdit.ImeMode = imDisable\r\n" +
-                         Report("EFilerError", "0040F06F",
-                                "Turning text back into a binary form is not supported yet: "
-                                "EDIT.DFM is left unchanged."));
-  EXPECT_EQ(ReadFileBytes(folder / "edit.dfm"), EditFormFile());
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_EQ(run.out, kBanner + "Skipped: TEdit.ImeMode = imDisable\r\n");
+  EXPECT_EQ(ReadFileBytes(folder / "edit.dfm"), FilteredEditFormFile());
   EXPECT_EQ(ReadFileBytes(folder / "EDIT.BAK"),
             "object Edit1: TEdit\r\n  Left = 10\r\n  ImeMode = imDisable\r\nend\r\n");
   EXPECT_EQ(ReadFileBytes(folder / "EDIT.TXT"), "object Edit1: TEdit\r\n  Left = 10\r\nend\r\n");
+  EXPECT_EQ(CountFiles(folder.path()), 3u) << "no temporary left";
+}
+
+// A string of 5000 bytes makes a text line longer than the tokenizer reads back: the run ends
+// in a report after the text and backup are written, and the form file keeps its bytes.
+TEST(EndToEnd, AFormWhoseTextDoesNotReadBackKeepsItsBytes) {
+  const std::string form = "TPF0\x05TEdit\x05" + std::string("Edit1\x04Hint\x0C") +
+                           std::string("\x88\x13\x00\x00", 4) + std::string(5000, 'h') +
+                           std::string(2, '\0');
+  const std::string bytes =
+      std::string("\xFF\x0A\x00TEDIT\x00\x30\x10", 11) + std::string("\xA4\x13\x00\x00", 4) + form;
+  ScratchDir folder;
+  WriteFileBytes(folder / "edit.dfm", bytes);
+  ToolRun run = RunTool({"edit.dfm"}, folder.path());
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.out, kBanner + Report("EParserError", "0040F063", "Line too long on line 2."));
+  EXPECT_EQ(ReadFileBytes(folder / "edit.dfm"), bytes);
+  const std::string text =
+      "object Edit1: TEdit\r\n  Hint = '" + std::string(5000, 'h') + "'\r\nend\r\n";
+  EXPECT_EQ(ReadFileBytes(folder / "EDIT.TXT"), text);
+  EXPECT_EQ(ReadFileBytes(folder / "EDIT.BAK"), text);
+  EXPECT_EQ(CountFiles(folder.path()), 3u) << "no temporary left";
 }
 
 TEST(EndToEnd, MissingFormFileIsReported) {
