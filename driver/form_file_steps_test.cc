@@ -1,7 +1,6 @@
 #include "driver/form_file_steps.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -138,15 +137,13 @@ TEST(FormFileStepsTest, AReplacedFormKeepsItsPermissionsAndItsLink) {
   ScratchDir dir;
   fs::create_directory(dir / "real");
   WriteFileBytes(dir / "real" / "FORM.DFM", kOlder);
-  chmod((dir / "real" / "FORM.DFM").c_str(), 0640);
+  fs::permissions(dir / "real" / "FORM.DFM", fs::perms(0640));
   fs::create_symlink("real/FORM.DFM", dir / "FORM.DFM");
   WriteFileBytes(dir / "FORM.TXT", kFormText);
   EXPECT_EQ(FailureOf(TextFileToFormFile, dir / "FORM.TXT", dir / "FORM.DFM"), "<none>");
   EXPECT_TRUE(fs::is_symlink(dir / "FORM.DFM"));
   EXPECT_EQ(ReadFileBytes(dir / "real" / "FORM.DFM"), FormFile());
-  struct stat info;
-  stat((dir / "real" / "FORM.DFM").c_str(), &info);
-  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(fs::status(dir / "real" / "FORM.DFM").permissions(), fs::perms(0640));
   EXPECT_EQ(FilesIn(dir / "real").size(), 1u);
 }
 
