@@ -125,8 +125,8 @@ TEST(FormFileStepsTest, TheDestinationHoldsTheWholeResultOrKeepsItsBytes) {
       failure = FailureOf(c.step, dir / c.source, dir / c.destination);
     }
     std::string expected_failure = c.failure;
-    if (size_t at = expected_failure.find('@'); at != std::string::npos) {
-      expected_failure.replace(at, 1, dir.path().string());
+    if (size_t at = expected_failure.find("@/"); at != std::string::npos) {
+      expected_failure.replace(at, 2, (dir.path() / "").string());
     }
     EXPECT_EQ(failure, expected_failure) << c.what;
     EXPECT_EQ(FilesIn(dir.path()), expected) << c.what;

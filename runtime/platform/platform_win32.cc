@@ -65,6 +65,13 @@ DWORD MoveMethodOf(SeekOrigin origin) {
   return FILE_CURRENT;
 }
 
+// Held while the process makes handles to files and while it closes a locked one and takes
+// its number back, so that no number of a released lock is given out between the two.
+std::mutex& HandleNumbers() {
+  static std::mutex numbers;
+  return numbers;
+}
+
 // The lock of a run lies on one byte this far into the file, beyond the end of any form, so
 // that reading the file through other handles goes on while the lock is held.
 constexpr DWORD kLockOffsetHigh = 0x40000000;
@@ -86,11 +93,13 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 // violation; closed with this object.
 class LookingHandle {
  public:
-  explicit LookingHandle(const std::string& path)
-      : handle_(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)),
-        error_(handle_ == INVALID_HANDLE_VALUE ? GetLastError() : 0) {}
+  explicit LookingHandle(const std::string& path) {
+    std::lock_guard<std::mutex> hold(HandleNumbers());
+    handle_ = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    error_ = handle_ == INVALID_HANDLE_VALUE ? GetLastError() : 0;
+  }
   ~LookingHandle() {
     if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
   }
@@ -101,8 +110,8 @@ class LookingHandle {
   DWORD error() const { return error_; }
 
  private:
-  HANDLE handle_;
-  DWORD error_;
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  DWORD error_ = 0;
 };
 
 FileIdentity IdentityOfHandle(HANDLE handle) {
@@ -196,14 +205,14 @@ class Win32Platform : public Platform {
   }
 
   // A file this process holds locked for a run is read again by the steps of that run; those
-  // reads share reading with the locking handle, so that a run meets no sharing violation
-  // with itself while every other opener meets the sharing asked for.
+  // reads share the file with the run's own handles, so that a run meets no sharing violation
+  // with itself, while other openers still meet the sharing of those handles.
   OsResult Open(const FileName& name, FileAccess access, unsigned share,
                 FileDisposition disposition) override {
     OsResult opened = OpenShared(name, access, SharingOf(share), disposition);
     if (opened.error == ERROR_SHARING_VIOLATION && access == FileAccess::kRead &&
         IsLockedHere(IdentityOfPath(name.name))) {
-      opened = OpenShared(name, access, SharingOf(share) | FILE_SHARE_READ, disposition);
+      opened = OpenShared(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE, disposition);
     }
     return opened;
   }
@@ -346,7 +355,11 @@ class Win32Platform : public Platform {
 
   uint32_t ListFolder(const FileName& folder, std::vector<FolderEntry>& entries) override {
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(JoinPath(folder.name, "*").c_str(), &found);
+    HANDLE search;
+    {
+      std::lock_guard<std::mutex> hold(HandleNumbers());
+      search = FindFirstFileA(JoinPath(folder.name, "*").c_str(), &found);
+    }
     if (search == INVALID_HANDLE_VALUE) {
       DWORD error = GetLastError();
       return error == ERROR_FILE_NOT_FOUND ? 0 : error;
@@ -376,7 +389,7 @@ class Win32Platform : public Platform {
                       FileDisposition disposition) {
     // A file created new is a replacement, renamed into place while its writer holds it.
     if (disposition == FileDisposition::kCreateNew) sharing |= FILE_SHARE_DELETE;
-    std::lock_guard<std::mutex> hold(locks_mutex_);
+    std::lock_guard<std::mutex> hold(HandleNumbers());
     HANDLE handle = CreateFileA(name.name.c_str(), AccessOf(access), sharing, nullptr,
                                 CreationOf(disposition), FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return {-1, GetLastError()};
@@ -392,16 +405,17 @@ class Win32Platform : public Platform {
                : GetLastError();
   }
 
-  // The locks are kept per process, shared by the threads of a batch run.
+  // The locks are kept per process, shared by the threads of a batch run, under the lock of
+  // handle numbers.
   void RememberLock(OsHandle handle) {
     FileIdentity identity = IdentityOfHandle(ToHandle(handle));
-    std::lock_guard<std::mutex> hold(locks_mutex_);
+    std::lock_guard<std::mutex> hold(HandleNumbers());
     locks_.push_back({handle, identity});
   }
 
   // Returns false when the handle was released already, and is its owner's no more.
   bool ForgetLock(OsHandle handle) {
-    std::lock_guard<std::mutex> hold(locks_mutex_);
+    std::lock_guard<std::mutex> hold(HandleNumbers());
     auto released = std::find(released_.begin(), released_.end(), handle);
     if (released != released_.end()) {
       released_.erase(released);
@@ -419,7 +433,7 @@ class Win32Platform : public Platform {
   // close then leaves it alone, and an Open that gets it takes it off. Returns whether there
   // were any.
   bool ReleaseLocksOn(const FileIdentity& identity) {
-    std::lock_guard<std::mutex> hold(locks_mutex_);
+    std::lock_guard<std::mutex> hold(HandleNumbers());
     bool any = false;
     for (auto lock = locks_.begin(); lock != locks_.end();) {
       if (!lock->identity.SameFileAs(identity)) {
@@ -450,7 +464,7 @@ class Win32Platform : public Platform {
   }
 
   bool IsLockedHere(const FileIdentity& identity) {
-    std::lock_guard<std::mutex> hold(locks_mutex_);
+    std::lock_guard<std::mutex> hold(HandleNumbers());
     for (const HeldLock& lock : locks_) {
       if (lock.identity.SameFileAs(identity)) return true;
     }
@@ -461,7 +475,6 @@ class Win32Platform : public Platform {
     OsHandle handle;
     FileIdentity identity;
   };
-  std::mutex locks_mutex_;
   std::vector<HeldLock> locks_;
   std::vector<OsHandle> released_;
 };
