@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "bench/image_form.h"
 #include "formstream/binary_to_text.h"
 #include "runtime/little_endian.h"
 #include "runtime/memory_stream.h"
@@ -19,18 +20,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kBinaryValues = 20;
-constexpr int32_t kBinaryValueSize = 1 << 20;
+using bench::BinaryDominatedForm;
+using bench::ImageBytes;
+using bench::kBinaryValues;
+using bench::kBinaryValueSize;
+using bench::PutShortString;
+
 constexpr int kObjects = 100000;
-
-void PutShortString(std::string& bytes, const std::string& text) {
-  bytes += char(text.size());
-  bytes += text;
-}
-
-void PutInt32(std::string& bytes, int32_t value) {
-  bytes += LittleEndianBytes(uint32_t(value), 4);
-}
 
 void PutInt16Value(std::string& bytes, int value) {
   bytes += '\x03';
@@ -40,31 +36,6 @@ void PutInt16Value(std::string& bytes, int value) {
 void PutStringValue(std::string& bytes, const std::string& text) {
   bytes += '\x06';
   PutShortString(bytes, text);
-}
-
-// Pseudo-random bytes, as image data would be.
-std::string ImageBytes() {
-  std::string data(size_t(kBinaryValues) * kBinaryValueSize, '\0');
-  uint32_t state = 12345;
-  for (char& byte : data) {
-    state = state * 1103515245u + 12345u;
-    byte = char(state >> 24);
-  }
-  return data;
-}
-
-std::string BinaryDominatedForm(const std::string& data) {
-  std::string form = "TPF0";
-  PutShortString(form, "TImageForm");
-  PutShortString(form, "Images");
-  for (int i = 0; i < kBinaryValues; ++i) {
-    PutShortString(form, "Picture" + std::to_string(i) + ".Data");
-    form += '\x0A';
-    PutInt32(form, kBinaryValueSize);
-    form.append(data, size_t(i) * kBinaryValueSize, kBinaryValueSize);
-  }
-  form += std::string(2, '\0');
-  return form;
 }
 
 void PutSmallObject(std::string& form, int index) {

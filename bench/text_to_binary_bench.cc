@@ -9,9 +9,9 @@
 #include <fstream>
 #include <string>
 
+#include "bench/image_form.h"
 #include "formstream/binary_to_text.h"
 #include "formstream/text_to_binary.h"
-#include "runtime/little_endian.h"
 #include "runtime/memory_stream.h"
 
 namespace quorvex {
@@ -19,39 +19,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kBinaryValues = 20;
-constexpr int32_t kBinaryValueSize = 1 << 20;
+using bench::BinaryDominatedForm;
+using bench::ImageBytes;
 constexpr int kHexDigitsPerLine = 64;
-
-// Pseudo-random bytes, as image data would be.
-std::string ImageBytes() {
-  std::string data(size_t(kBinaryValues) * kBinaryValueSize, '\0');
-  uint32_t state = 12345;
-  for (char& byte : data) {
-    state = state * 1103515245u + 12345u;
-    byte = char(state >> 24);
-  }
-  return data;
-}
-
-void PutShortString(std::string& bytes, const std::string& text) {
-  bytes += char(text.size());
-  bytes += text;
-}
 
 // The text form of a form holding the data in binary values of 1 MiB each, made by the
 // binary-to-text conversion.
 std::string HexDominatedText(const std::string& data) {
-  std::string form = "TPF0";
-  PutShortString(form, "TImageForm");
-  PutShortString(form, "Images");
-  for (int i = 0; i < kBinaryValues; ++i) {
-    PutShortString(form, "Picture" + std::to_string(i) + ".Data");
-    form += '\x0A';
-    form += LittleEndianBytes(uint32_t(kBinaryValueSize), 4);
-    form.append(data, size_t(i) * kBinaryValueSize, kBinaryValueSize);
-  }
-  form += std::string(2, '\0');
+  std::string form = BinaryDominatedForm(data);
   TMemoryStream binary;
   binary.WriteAll(form.data(), int32_t(form.size()));
   binary.SetOffset(0);

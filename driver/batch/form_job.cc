@@ -6,6 +6,7 @@
 #include <new>
 #include <optional>
 
+#include "driver/batch/batch_paths.h"
 #include "driver/batch/dry_run.h"
 #include "driver/batch/form_content.h"
 #include "driver/conversion_run.h"
@@ -16,21 +17,6 @@
 
 namespace quorvex {
 namespace {
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  if (folder.empty()) return name;
-  return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
-std::string FolderPart(const std::string& path) {
-  size_t separator = path.find_last_of('/');
-  return separator == std::string::npos ? "" : path.substr(0, separator);
-}
-
-std::string FileNamePart(const std::string& path) {
-  size_t separator = path.find_last_of("/\\");
-  return separator == std::string::npos ? path : path.substr(separator + 1);
-}
 
 void MakeFolderChecked(const std::string& folder) {
   if (System().MakeFolder(FileName(folder)) != 0) {

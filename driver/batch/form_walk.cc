@@ -3,21 +3,12 @@
 #include <algorithm>
 #include <set>
 
+#include "driver/batch/batch_paths.h"
 #include "runtime/ascii.h"
 #include "runtime/platform/platform.h"
 
 namespace quorvex {
 namespace {
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  if (folder.empty()) return name;
-  return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
-std::string FileNamePart(const std::string& path) {
-  size_t separator = path.find_last_of(kBackslashSeparatesPaths ? "/\\:" : "/");
-  return separator == std::string::npos ? path : path.substr(separator + 1);
-}
 
 class Walker {
  public:
