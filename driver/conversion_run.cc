@@ -34,11 +34,6 @@ void OpenForWritingChecked(TextChannel& channel, const ReplacementFile& replacem
   CheckIo();
 }
 
-void CommitChecked(ReplacementFile& replacement) {
-  if (uint32_t error = replacement.Commit()) PendingIoError = int32_t(error);
-  CheckIo();
-}
-
 // Copies the text to its backup, which is complete and on the disk before the filter starts.
 // A text that goes on after its end mark is refused before the backup takes its place.
 void BackUp(TextChannel& text, const ConversionNames& names) {
@@ -49,7 +44,7 @@ void BackUp(TextChannel& text, const ConversionNames& names) {
   CopyLines(text, backup);
   CheckNothingFollowsEndMark(text, names.text);
   CloseChecked(backup);
-  CommitChecked(replacement);
+  replacement.CommitOrRaise();
 }
 
 // Copies the text to its backup, then filters the backup into a replacement of the text,
@@ -68,7 +63,7 @@ void BackUpAndFilter(const ConversionNames& names, ReplacementFile& filtered,
   FilterLines(backup, text, observer);
   CloseChecked(text);
   observer.ReportsComplete();
-  CommitChecked(filtered);
+  filtered.CommitOrRaise();
   CloseChecked(backup);
 }
 

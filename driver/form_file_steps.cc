@@ -1,30 +1,13 @@
 #include "driver/form_file_steps.h"
 
-#include <vector>
-
 #include "formstream/binary_to_text.h"
 #include "formstream/text_to_binary.h"
 #include "runtime/exceptions.h"
 #include "runtime/replacement_file.h"
 #include "runtime/streams.h"
-#include "runtime/text_channel.h"
 
 namespace quorvex {
 namespace {
-
-constexpr int32_t kCopyPiece = 65536;
-
-// Copies every byte of source to destination.
-void CopyAll(TStream& source, TStream& destination) {
-  std::vector<char> buffer(kCopyPiece);
-  int64_t copied = 0;
-  while (int32_t got = source.ReadSome(buffer.data(), kCopyPiece)) {
-    destination.WriteAll(buffer.data(), got);
-    copied += got;
-  }
-  // A failed read looks like the end of the file; a copy shorter than the file is an error.
-  if (copied != source.TotalLength()) Raise<EReadError>(kMsgReadError);
-}
 
 // Opens source_name, then writes what convert makes of it into a replacement of
 // destination_name, which takes the destination's place in one step once complete. A
@@ -40,11 +23,7 @@ void ConvertIntoReplacement(const FileName& source_name, const FileName& destina
   }
   THandleStream destination(replacement.Handle());
   convert(source, destination);
-  // A failing sync or rename is reported with its error number, as for the filtered text.
-  if (uint32_t error = replacement.Commit()) {
-    PendingIoError = int32_t(error);
-    RaisePendingIoError();
-  }
+  replacement.CommitOrRaise();
 }
 
 }  // namespace

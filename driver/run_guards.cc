@@ -1,7 +1,5 @@
 #include "driver/run_guards.h"
 
-#include <algorithm>
-
 #include "runtime/exceptions.h"
 #include "runtime/platform/os_errors.h"
 #include "runtime/text_channel.h"
@@ -96,19 +94,11 @@ void RunGuard::LockInput(const FileName& input) {
   if (!held.SameFileAs(System().Identify(input))) RaiseInUse(input);
 }
 
-bool EndMarkWatch::Feed(std::string_view piece) {
-  size_t start = 0;
-  if (mark_ < 0) {
-    start = std::min(piece.find(EndMark), piece.size());
-    if (start < piece.size()) mark_ = offset_ + int64_t(start);
-  }
-  offset_ += int64_t(piece.size());
-  return piece.find_first_not_of(EndMark, start) == std::string_view::npos;
-}
-
 void CheckNothingFollowsEndMark(std::string_view text, const FileName& name) {
-  EndMarkWatch watch;
-  if (!watch.Feed(text)) RaiseFilled<EReadError>(kMsgTextAfterEndMark, {name.name, watch.Mark()});
+  const size_t mark = text.find(EndMark);
+  if (mark == std::string_view::npos) return;
+  if (text.find_first_not_of(EndMark, mark) == std::string_view::npos) return;
+  RaiseFilled<EReadError>(kMsgTextAfterEndMark, {name.name, int64_t(mark)});
 }
 
 void CheckNothingFollowsEndMark(TextChannel& channel, const FileName& name) {

@@ -46,20 +46,6 @@ void CheckNothingFollowsEndMark(TextChannel& channel, const FileName& name);
 // The same for a text held in memory, reported under name.
 void CheckNothingFollowsEndMark(std::string_view text, const FileName& name);
 
-// Follows a text piece by piece for the first end mark (Ctrl-Z) and anything but further end
-// marks after it.
-class EndMarkWatch {
- public:
-  // Takes the next piece; false once a byte other than an end mark follows the first one.
-  bool Feed(std::string_view piece);
-  // The offset of the first end mark, -1 while there is none.
-  int64_t Mark() const { return mark_; }
-
- private:
-  int64_t offset_ = 0;
-  int64_t mark_ = -1;
-};
-
 }  // namespace quorvex
 
 #endif  // QUORVEX_DRIVER_RUN_GUARDS_H_

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "runtime/platform/os_errors.h"
+#include "runtime/text_channel.h"
 
 namespace quorvex {
 namespace {
@@ -67,6 +68,13 @@ uint32_t ReplacementFile::Commit() {
   if (uint32_t error = System().Rename(temporary_, final_)) return error;
   committed_ = true;
   return System().SyncFolderOf(final_);
+}
+
+void ReplacementFile::CommitOrRaise() {
+  if (uint32_t error = Commit()) {
+    PendingIoError = int32_t(error);
+    RaisePendingIoError();
+  }
 }
 
 }  // namespace quorvex

@@ -35,6 +35,8 @@ class ReplacementFile {
   // durable. Returns 0 or the error number of the step that failed; the file is replaced
   // unless the error came before the rename.
   uint32_t Commit();
+  // The same, with a failure raised as EInOutError carrying the step's error number.
+  void CommitOrRaise();
 
  private:
   uint32_t Create();

@@ -1,6 +1,7 @@
 #include "runtime/streams.h"
 
 #include <limits>
+#include <vector>
 
 #include "runtime/exceptions.h"
 
@@ -68,6 +69,17 @@ int32_t TStream::TotalLength() {
 void TStream::WriteAll(const void* buffer, int32_t count) {
   if (count == 0) return;
   if (WriteSome(buffer, count) < count) Raise<EWriteError>(kMsgWriteError);
+}
+
+void CopyAll(TStream& source, TStream& destination) {
+  constexpr int32_t kPiece = 65536;
+  std::vector<char> buffer(kPiece);
+  int64_t copied = 0;
+  while (int32_t got = source.ReadSome(buffer.data(), kPiece)) {
+    destination.WriteAll(buffer.data(), got);
+    copied += got;
+  }
+  if (copied != source.TotalLength()) Raise<EReadError>(kMsgReadError);
 }
 
 int32_t THandleStream::ReadSome(void* buffer, int32_t count) {

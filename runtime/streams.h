@@ -65,6 +65,10 @@ class TFileStream : public THandleStream {
   ~TFileStream() override;
 };
 
+// Copies every byte from source's position on to destination. A read fails like the end of
+// the file, so a copy shorter than source's length raises EReadError "Stream read error".
+void CopyAll(TStream& source, TStream& destination);
+
 }  // namespace quorvex
 
 #endif  // QUORVEX_RUNTIME_STREAMS_H_

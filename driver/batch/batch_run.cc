@@ -18,6 +18,7 @@
 #include "runtime/exceptions.h"
 #include "runtime/platform/platform.h"
 #include "runtime/process.h"
+#include "runtime/replacement_file.h"
 #include "runtime/streams.h"
 
 namespace quorvex {
@@ -34,20 +35,28 @@ std::vector<std::string> Arguments() {
   return arguments;
 }
 
-// The JSON report, when one was asked for: created before any form is touched.
+// The JSON report, when one was asked for: its replacement is made before any form is
+// touched, and it takes the place of the file named only once every line is in it.
 class JsonReport {
  public:
   explicit JsonReport(const std::string& path) {
-    if (!path.empty()) file_ = std::make_unique<TFileStream>(FileName(path), modeCreate);
+    if (path.empty()) return;
+    replacement_ = std::make_unique<ReplacementFile>(FileName(path));
+    if (replacement_->Error() != 0) RaiseFilled<EFCreateError>(kMsgCreateError, {path});
+    file_ = std::make_unique<THandleStream>(replacement_->Handle());
   }
   void Add(const FormOutcome& outcome, bool dry_run) {
     if (!file_) return;
     std::string line = OutcomeJson(outcome, dry_run) + "\n";
     file_->WriteAll(line.data(), int32_t(line.size()));
   }
+  void Finish() {
+    if (replacement_) replacement_->CommitOrRaise();
+  }
 
  private:
-  std::unique_ptr<TFileStream> file_;
+  std::unique_ptr<ReplacementFile> replacement_;
+  std::unique_ptr<THandleStream> file_;
 };
 
 void WriteLines(const std::vector<std::string>& lines) {
@@ -79,6 +88,7 @@ int ConvertAll(const BatchOptions& options, JsonReport& report) {
     totals.Add(outcome);
   }
   progress.Clear();
+  report.Finish();
   WriteConsoleLine("");
   WriteConsoleLine(SummaryLine(totals, options.dry_run));
   return totals.failed > 0 ? kBatchSomeFailed : kBatchAllConverted;

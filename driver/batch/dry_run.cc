@@ -11,8 +11,6 @@
 namespace quorvex {
 namespace {
 
-constexpr int32_t kReadPiece = 65536;
-
 std::string NumberedLine(size_t number, std::string_view mark, std::string_view line) {
   std::string text = "line " + std::to_string(number) + ": ";
   text.append(mark).append(line);
@@ -22,9 +20,7 @@ std::string NumberedLine(size_t number, std::string_view mark, std::string_view 
 // The whole file, read through the same streams as the conversion run.
 void CopyFileInto(const FileName& name, TMemoryStream& memory) {
   TFileStream file(name, modeReadOnly);
-  std::string piece(kReadPiece, '\0');
-  while (int32_t got = file.ReadSome(piece.data(), kReadPiece)) memory.WriteAll(piece.data(), got);
-  if (memory.Size() != file.TotalLength()) Raise<EReadError>(kMsgReadError);
+  CopyAll(file, memory);
 }
 
 }  // namespace
