@@ -6,6 +6,7 @@
 #include "driver/line_passes.h"
 #include "driver/run_guards.h"
 #include "runtime/arguments.h"
+#include "runtime/platform/platform.h"
 #include "runtime/replacement_file.h"
 #include "runtime/text_channel.h"
 
@@ -79,6 +80,7 @@ void ConsoleReports::ReportsComplete() {
 }
 
 void RunConversion(const ConversionNames& names, FormContent content, FilterObserver& observer) {
+  ScopedFolderMemory memory;
   RunGuard guard(names);
   if (names.is_form && content == FormContent::kBinary) FormFileToTextFile(names.form, names.text);
   if (names.is_form && content == FormContent::kText) CopyFormFileText(names.form, names.text);

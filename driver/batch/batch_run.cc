@@ -65,6 +65,7 @@ void WriteLines(const std::vector<std::string>& lines) {
 
 // Converts every form found and prints the outcomes in walk order; returns the exit code.
 int ConvertAll(const BatchOptions& options, JsonReport& report) {
+  ScopedFolderMemory memory;
   std::vector<WalkItem> items =
       WalkForms(kShellExpandsWildcards ? options.paths : ExpandWildcards(options.paths));
   std::map<size_t, FormOutcome> conflicts;

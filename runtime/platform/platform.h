@@ -144,6 +144,24 @@ Platform& NativePlatform();
 // process (standard handles, signals). Called once, first thing, by the entry point.
 void StartNativePlatform(int argc, char** argv);
 
+// While one of these lives, the native platform may remember between calls how the folders of
+// the names it is given are spelt on disk and which entries those folders hold, and keeps what
+// it remembers up to date with the changes this process makes through it. What other programs
+// change meanwhile may go unseen, so one is kept only around work that has its files to itself:
+// a conversion run, a batch. They may nest and overlap, also across threads; everything
+// remembered is forgotten once the last one ends.
+class ScopedFolderMemory {
+ public:
+  ScopedFolderMemory();
+  ~ScopedFolderMemory();
+  ScopedFolderMemory(const ScopedFolderMemory&) = delete;
+  ScopedFolderMemory& operator=(const ScopedFolderMemory&) = delete;
+};
+
+// 0 while no ScopedFolderMemory lives; otherwise a number that stays the same until the last
+// one ends and that no earlier period of memory had.
+uint64_t FolderMemoryGeneration();
+
 // Puts a platform in place of the current one for the lifetime of this object.
 class ScopedPlatform {
  public:

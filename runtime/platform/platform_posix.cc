@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include <clocale>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "runtime/ascii.h"
+#include "runtime/platform/folder_memory.h"
 #include "runtime/platform/os_errors.h"
 #include "runtime/platform/platform.h"
 
@@ -60,42 +62,10 @@ uint32_t ErrorNumberOf(int error) {
   }
 }
 
-bool Exists(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0;
-}
-
 std::string Join(const std::string& folder, const std::string& entry) {
   if (folder.empty()) return entry;
   if (folder.back() == '/') return folder + entry;
   return folder + "/" + entry;
-}
-
-// The single entry of folder whose name equals component ignoring case, or "" when there is
-// none or more than one.
-std::string UniqueCaseInsensitiveMatch(const std::string& folder, const std::string& component) {
-  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
-  if (!dir) return "";
-  std::string found;
-  int matches = 0;
-  while (dirent* entry = readdir(dir)) {
-    if (EqualIgnoringAsciiCase(entry->d_name, component)) {
-      found = entry->d_name;
-      ++matches;
-    }
-  }
-  closedir(dir);
-  return matches == 1 ? found : "";
-}
-
-// The spelling on disk of one path component inside folder: the derived spelling, else the
-// typed one, else the single entry that equals it ignoring case. "" when none exists.
-std::string ResolveComponent(const std::string& folder, const std::string& derived,
-                             const std::string& typed) {
-  if (derived.empty() || derived == "." || derived == "..") return derived;
-  if (Exists(Join(folder, derived))) return derived;
-  if (Exists(Join(folder, typed))) return typed;
-  return UniqueCaseInsensitiveMatch(folder, derived);
 }
 
 std::vector<std::string> SplitPath(const std::string& path) {
@@ -108,10 +78,135 @@ std::vector<std::string> SplitPath(const std::string& path) {
   return parts;
 }
 
+FolderMemory& Memory() {
+  static FolderMemory memory;
+  return memory;
+}
+
+// A folder met while a name is resolved: its path as spelt on disk ("" for the current
+// folder) and, once known, its identity.
+struct Folder {
+  std::string path;
+  std::optional<FolderId> id;
+};
+
+std::optional<FolderId> FolderIdOf(const struct stat& info) {
+  if (!S_ISDIR(info.st_mode)) return std::nullopt;
+  return FolderId{uint64_t(info.st_dev), uint64_t(info.st_ino)};
+}
+
+// The folder's identity, looked up when not yet known; nothing when it is no folder.
+std::optional<FolderId> LookUpId(Folder& folder) {
+  struct stat info;
+  if (!folder.id && stat(folder.path.empty() ? "." : folder.path.c_str(), &info) == 0) {
+    folder.id = FolderIdOf(info);
+  }
+  return folder.id;
+}
+
+bool ListNames(const std::string& folder, std::vector<std::string>& names) {
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.empty() ? "." : folder.c_str()), closedir);
+  if (!dir) return false;
+  while (dirent* entry = readdir(dir.get())) {
+    std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(std::move(name));
+  }
+  return true;
+}
+
+// The entries of folder that equal component ignoring case: from what is remembered of the
+// folder while memory is kept, else from a fresh listing.
+std::vector<std::string> CaseVariants(Folder& folder, const std::string& component) {
+  uint64_t generation = FolderMemoryGeneration();
+  std::optional<FolderId> id = generation != 0 ? LookUpId(folder) : FolderId();
+  if (!id) return {};
+  return Memory().CaseVariants(generation, *id, component, [&](std::vector<std::string>& names) {
+    return ListNames(folder.path, names);
+  });
+}
+
+// One path component as found in its folder.
+struct Entry {
+  std::string name;        // the spelling on disk; "" when there is none
+  bool looked_at = false;  // info holds what name stands for, symbolic links followed
+  struct stat info = {};
+  bool ambiguous = false;  // more than one entry equals the component ignoring case
+};
+
+// The spelling on disk of one path component inside folder: the derived spelling, else the
+// typed one, else the single entry that equals it ignoring case.
+Entry FindComponent(Folder& folder, const std::string& derived, const std::string& typed) {
+  Entry entry;
+  if (derived.empty() || derived == "." || derived == "..") {
+    entry.name = derived;
+    return entry;
+  }
+  for (const std::string* spelling : {&derived, &typed}) {
+    if (spelling == &typed && typed == derived) break;
+    if (stat(Join(folder.path, *spelling).c_str(), &entry.info) == 0) {
+      entry.name = *spelling;
+      entry.looked_at = true;
+      return entry;
+    }
+  }
+  std::vector<std::string> variants = CaseVariants(folder, derived);
+  entry.ambiguous = variants.size() > 1;
+  if (variants.size() != 1) return entry;
+  entry.name = variants[0];
+  entry.looked_at = stat(Join(folder.path, entry.name).c_str(), &entry.info) == 0;
+  return entry;
+}
+
+// The key under which the spelling on disk of a folder path is remembered.
+std::string FolderSpellings(const std::vector<std::string>& derived,
+                            const std::vector<std::string>& typed) {
+  std::string spellings;
+  for (const std::vector<std::string>* parts : {&derived, &typed}) {
+    for (size_t i = 0; i + 1 < parts->size(); ++i) spellings += (*parts)[i] + "/";
+    spellings += '\0';
+  }
+  return spellings;
+}
+
+// The folder that holds the last component of a name, every component before it found on
+// disk as FindComponent finds it; nothing when one of them does not exist. While memory is
+// kept, a folder path once found is remembered: the components of folders are never
+// renamed by a run.
+std::optional<Folder> FindFolder(const std::vector<std::string>& derived,
+                                 const std::vector<std::string>& typed, bool absolute) {
+  uint64_t generation = FolderMemoryGeneration();
+  std::string spellings = generation != 0 ? FolderSpellings(derived, typed) : "";
+  if (generation != 0) {
+    if (std::optional<KnownFolder> known = Memory().Folder(generation, spellings)) {
+      return Folder{known->path, known->id};
+    }
+  }
+  Folder folder{absolute ? "/" : "", std::nullopt};
+  for (size_t i = 0; i + 1 < derived.size(); ++i) {
+    if (derived[i].empty()) continue;
+    Entry entry = FindComponent(folder, derived[i], typed[i]);
+    if (entry.name.empty()) return std::nullopt;
+    folder.path = Join(folder.path, entry.name);
+    folder.id = entry.looked_at ? FolderIdOf(entry.info) : std::nullopt;
+  }
+  if (generation != 0 && LookUpId(folder)) {
+    Memory().RememberFolder(generation, spellings, {folder.path, *folder.id});
+  }
+  return folder;
+}
+
 struct ResolvedPath {
   std::string path;
   uint32_t error = 0;
+  Folder folder;  // the folder of the last component
+  Entry entry;    // the last component, its name as path spells it
 };
+
+ResolvedPath Unresolved(uint32_t error) {
+  ResolvedPath failed;
+  failed.error = error;
+  return failed;
+}
 
 // Finds the file a derived name stands for on a case-sensitive file system. Every folder of
 // the path must exist (else "path not found"); a final component that does not exist keeps
@@ -120,16 +215,50 @@ ResolvedPath Resolve(const FileName& name, bool must_exist) {
   std::vector<std::string> derived = SplitPath(name.name);
   std::vector<std::string> typed = SplitPath(name.typed);
   if (typed.size() != derived.size()) typed = derived;
-  std::string path = name.name.size() > 0 && name.name[0] == '/' ? "/" : "";
-  for (size_t i = 0; i < derived.size(); ++i) {
-    bool last = i + 1 == derived.size();
-    if (derived[i].empty() && !last) continue;
-    std::string on_disk = ResolveComponent(path, derived[i], typed[i]);
-    if (on_disk.empty() && !last) return {"", kErrorPathNotFound};
-    if (on_disk.empty() && must_exist) return {"", kErrorFileNotFound};
-    path = Join(path, on_disk.empty() ? derived[i] : on_disk);
+  bool absolute = !name.name.empty() && name.name[0] == '/';
+  std::optional<Folder> folder = FindFolder(derived, typed, absolute);
+  if (!folder) return Unresolved(kErrorPathNotFound);
+  ResolvedPath resolved;
+  resolved.folder = std::move(*folder);
+  resolved.entry = FindComponent(resolved.folder, derived.back(), typed.back());
+  if (resolved.entry.name.empty() && must_exist) return Unresolved(kErrorFileNotFound);
+  if (resolved.entry.name.empty()) resolved.entry.name = derived.back();
+  resolved.path = Join(resolved.folder.path, resolved.entry.name);
+  return resolved;
+}
+
+// Keeps what is remembered of folders true to a change this process has made: an entry made
+// (or replaced) at resolved, or one removed. A new entry beside several that differ from it
+// only in case could stand for a folder spelling that is remembered, so those are forgotten.
+void NoteAdded(ResolvedPath& resolved) {
+  uint64_t generation = FolderMemoryGeneration();
+  if (generation == 0 || !LookUpId(resolved.folder)) return;
+  Memory().Added(generation, *resolved.folder.id, resolved.entry.name);
+  if (resolved.entry.ambiguous) Memory().ForgetFolders(generation);
+}
+
+void NoteRemoved(ResolvedPath& resolved) {
+  uint64_t generation = FolderMemoryGeneration();
+  if (generation == 0 || !LookUpId(resolved.folder)) return;
+  Memory().Removed(generation, *resolved.folder.id, resolved.entry.name);
+}
+
+// A rename between two names of one file leaves both; a rename of a folder changes the paths
+// through it.
+void NoteRenamed(ResolvedPath& source, ResolvedPath& target) {
+  uint64_t generation = FolderMemoryGeneration();
+  if (generation == 0) return;
+  const struct stat& from = source.entry.info;
+  const struct stat& to = target.entry.info;
+  bool same_file = source.entry.looked_at && target.entry.looked_at && from.st_dev == to.st_dev &&
+                   from.st_ino == to.st_ino;
+  if (same_file && LookUpId(source.folder)) {
+    Memory().ForgetEntries(generation, *source.folder.id);
+  } else {
+    NoteRemoved(source);
   }
-  return {path, 0};
+  NoteAdded(target);
+  if (!source.entry.looked_at || S_ISDIR(from.st_mode)) Memory().ForgetFolders(generation);
 }
 
 EntryKind KindOfPath(const std::string& path) {
@@ -229,6 +358,7 @@ class PosixPlatform : public Platform {
       fd = open(resolved.path.c_str(), OpenFlags(access, disposition), 0666);
     } while (fd < 0 && errno == EINTR);
     if (fd < 0) return {-1, ErrorNumberOf(errno)};
+    if (disposition != FileDisposition::kOpenExisting) NoteAdded(resolved);
     if (access == FileAccess::kRead) fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     struct stat info;
     if (fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
@@ -278,7 +408,9 @@ class PosixPlatform : public Platform {
     if (source.error != 0) return source.error;
     ResolvedPath target = Resolve(to, false);
     if (target.error != 0) return target.error;
-    return rename(source.path.c_str(), target.path.c_str()) == 0 ? 0 : ErrorNumberOf(errno);
+    if (rename(source.path.c_str(), target.path.c_str()) != 0) return ErrorNumberOf(errno);
+    NoteRenamed(source, target);
+    return 0;
   }
 
   uint32_t SyncFolderOf(const FileName& file) override {
@@ -294,7 +426,9 @@ class PosixPlatform : public Platform {
   uint32_t Remove(const FileName& name) override {
     ResolvedPath resolved = Resolve(name, true);
     if (resolved.error != 0) return resolved.error;
-    return unlink(resolved.path.c_str()) == 0 ? 0 : ErrorNumberOf(errno);
+    if (unlink(resolved.path.c_str()) != 0) return ErrorNumberOf(errno);
+    NoteRemoved(resolved);
+    return 0;
   }
 
   FileIdentity Identify(const FileName& name) override {
@@ -302,6 +436,7 @@ class PosixPlatform : public Platform {
     FileIdentity missing;
     missing.error = resolved.error;
     if (resolved.error != 0) return missing;
+    if (resolved.entry.looked_at) return IdentityOf(resolved.entry.info);
     struct stat info;
     if (stat(resolved.path.c_str(), &info) != 0) {
       missing.error = ErrorNumberOf(errno);
@@ -381,7 +516,11 @@ class PosixPlatform : public Platform {
   uint32_t MakeFolder(const FileName& folder) override {
     ResolvedPath resolved = Resolve(folder, false);
     if (resolved.error != 0) return resolved.error;
-    if (mkdir(resolved.path.c_str(), 0777) == 0) return 0;
+    if (mkdir(resolved.path.c_str(), 0777) == 0) {
+      NoteAdded(resolved);
+      Memory().ForgetFolders(FolderMemoryGeneration());
+      return 0;
+    }
     int error = errno;
     return error == EEXIST && KindOfPath(resolved.path) == EntryKind::kFolder
                ? 0
