@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "runtime/platform/os_errors.h"
@@ -65,6 +67,107 @@ TEST(PosixPlatform, CreatesNewFilesUnderTheDerivedName) {
   NativePlatform().Close(OsHandle(created.value));
   EXPECT_EQ(ReadFileBytes(folder / "forms" / "old.bak"), "") << "an existing file is truncated";
   EXPECT_FALSE(fs::exists(folder / "forms" / "OLD.BAK"));
+}
+
+// One step of a session with the platform: a question whose answer is recorded (r: the
+// content read, or the error number) or a change made through it (c: create with content,
+// m: rename to other, x: remove, f: make a folder) with its error number. Names are relative
+// to a scratch folder; typed is the spelling as typed, when it differs from the derived name.
+struct SessionStep {
+  char action;
+  const char* name;
+  const char* typed;
+  const char* other;  // the content made or the new name
+  const char* answer;
+};
+
+std::string Perform(const fs::path& root, const SessionStep& step) {
+  Platform& system = NativePlatform();
+  const std::string base = root.string() + "/";
+  FileName name(base + step.name, base + (step.typed ? step.typed : step.name));
+  switch (step.action) {
+    case 'r':
+      return ReadThrough(name.name, name.typed);
+    case 'c': {
+      OsResult made =
+          system.Open(name, FileAccess::kWrite, kShareRead, FileDisposition::kCreateAlways);
+      if (made.error != 0) return std::to_string(made.error);
+      system.Write(OsHandle(made.value), step.other, int32_t(strlen(step.other)));
+      return std::to_string(system.Close(OsHandle(made.value)));
+    }
+    case 'm':
+      return std::to_string(system.Rename(name, FileName(base + step.other)));
+    case 'x':
+      return std::to_string(system.Remove(name));
+    default:
+      return std::to_string(system.MakeFolder(name));
+  }
+}
+
+// While a run or batch keeps folder memory, every answer stays what a fresh look at the disk
+// gives, through the changes the process makes itself: files made after a folder was listed,
+// names that come to differ only in case, renamed and removed files, new and renamed folders.
+TEST(PosixPlatform, FolderMemoryAnswersAsAFreshLookWould) {
+  const SessionStep session[] = {
+      {'r', "DATA/FORMS/MAIN.TXT", "Data/forms/main.txt", "", "mixed"},
+      {'r', "DATA/NEW.TXT", "data/new.txt", "", "error 2"},
+      {'c', "data/new.Txt", nullptr, "new", "0"},
+      {'r', "DATA/NEW.TXT", "data/new.txt", "", "new"},
+      {'m', "data/new.Txt", nullptr, "data/Renamed.txt", "0"},
+      {'r', "DATA/NEW.TXT", "data/new.txt", "", "error 2"},
+      {'r', "DATA/RENAMED.TXT", "data/renamed.txt", "", "new"},
+      {'x', "DATA/RENAMED.TXT", "data/renamed.txt", "", "0"},
+      {'r', "DATA/RENAMED.TXT", "data/renamed.txt", "", "error 2"},
+      {'r', "data/two.TXT", nullptr, "", "error 2"},
+      {'x', "data/TWO.TXT", nullptr, "", "0"},
+      {'r', "data/two.TXT", nullptr, "", "two"},
+      {'c', "data/main.txt", nullptr, "second", "0"},
+      {'r', "DATA/MAIN.TXT", "data/main.txt", "", "second"},
+      {'f', "data/Sub", nullptr, "", "0"},
+      {'r', "DATA/SUB/X.TXT", "data/sub/x.txt", "", "error 2"},
+      {'c', "data/Sub/x.txt", nullptr, "deep", "0"},
+      {'r', "DATA/SUB/X.TXT", "data/sub/x.txt", "", "deep"},
+      {'m', "data", nullptr, "Moved", "0"},
+      {'r', "DATA/SUB/X.TXT", "data/sub/x.txt", "", "error 3"},
+      {'r', "MOVED/SUB/X.TXT", "moved/sub/x.txt", "", "deep"},
+      {'r', "LIB/UNIT.TXT", "Lib/unit.txt", "", "unit"},
+      {'c', "LIB", nullptr, "a file beside the folders Lib and lib", "0"},
+      {'r', "LIB/UNIT.TXT", "Lib/unit.txt", "", "error 2"},
+      {'x', "LIB", nullptr, "", "0"},
+      {'r', "LIB/UNIT.TXT", "Lib/unit.txt", "", "unit"},
+  };
+  for (bool remembering : {false, true}) {
+    ScratchDir folder;
+    fs::create_directories(folder / "Data" / "forms");
+    fs::create_directories(folder / "data");
+    WriteFileBytes(folder / "Data" / "forms" / "main.txt", "mixed");
+    WriteFileBytes(folder / "data" / "MAIN.TXT", "lower");
+    WriteFileBytes(folder / "data" / "Two.txt", "two");
+    WriteFileBytes(folder / "data" / "TWO.TXT", "TWO");
+    fs::create_directories(folder / "Lib");
+    fs::create_directories(folder / "lib");
+    WriteFileBytes(folder / "Lib" / "unit.txt", "unit");
+    std::optional<ScopedFolderMemory> memory;
+    if (remembering) memory.emplace();
+    for (const SessionStep& step : session) {
+      EXPECT_EQ(Perform(folder.path(), step), step.answer)
+          << step.action << " " << step.name << (remembering ? " with memory" : "");
+    }
+  }
+}
+
+TEST(PosixPlatform, FolderMemoryEndsWithItsLastScope) {
+  ScratchDir folder;
+  const SessionStep read{'r', "FORM.TXT", "form.txt", "", ""};
+  {
+    ScopedFolderMemory batch;
+    std::optional<ScopedFolderMemory> run(std::in_place);
+    EXPECT_EQ(Perform(folder.path(), read), "error 2");
+    run.reset();
+    WriteFileBytes(folder / "Form.Txt", "made elsewhere");
+  }
+  ScopedFolderMemory next;
+  EXPECT_EQ(Perform(folder.path(), read), "made elsewhere");
 }
 
 OsHandle OpenForReading(const fs::path& path) {
