@@ -26,6 +26,10 @@ std::vector<std::string> VariantsIn(const FolderMemory::Entries& entries, const 
 void FolderMemory::KeepOnlyGeneration(uint64_t generation) {
   if (generation == generation_) return;
   generation_ = generation;
+  Clear();
+}
+
+void FolderMemory::Clear() {
   folders_.clear();
   entries_.clear();
 }
@@ -91,6 +95,12 @@ void FolderMemory::ForgetEntries(uint64_t generation, FolderId folder) {
   std::lock_guard<std::mutex> lock(mutex_);
   KeepOnlyGeneration(generation);
   entries_.erase(folder);
+}
+
+void FolderMemory::ForgetAll(uint64_t generation) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  KeepOnlyGeneration(generation);
+  Clear();
 }
 
 }  // namespace quorvex

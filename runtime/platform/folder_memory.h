@@ -58,10 +58,12 @@ class FolderMemory {
   void Removed(uint64_t generation, FolderId folder, const std::string& name);
   // Forgets the entries of a folder, which the next question lists again.
   void ForgetEntries(uint64_t generation, FolderId folder);
+  void ForgetAll(uint64_t generation);
 
  private:
   // Forgets everything remembered under an earlier generation; the caller holds mutex_.
   void KeepOnlyGeneration(uint64_t generation);
+  void Clear();
 
   std::mutex mutex_;
   uint64_t generation_ = 0;

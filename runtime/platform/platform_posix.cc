@@ -128,6 +128,7 @@ std::vector<std::string> CaseVariants(Folder& folder, const std::string& compone
 // One path component as found in its folder.
 struct Entry {
   std::string name;        // the spelling on disk; "" when there is none
+  bool exists = false;     // the folder holds an entry of that name
   bool looked_at = false;  // info holds what name stands for, symbolic links followed
   struct stat info = {};
   bool ambiguous = false;  // more than one entry equals the component ignoring case
@@ -139,13 +140,14 @@ Entry FindComponent(Folder& folder, const std::string& derived, const std::strin
   Entry entry;
   if (derived.empty() || derived == "." || derived == "..") {
     entry.name = derived;
+    entry.exists = !derived.empty();
     return entry;
   }
   for (const std::string* spelling : {&derived, &typed}) {
     if (spelling == &typed && typed == derived) break;
     if (stat(Join(folder.path, *spelling).c_str(), &entry.info) == 0) {
       entry.name = *spelling;
-      entry.looked_at = true;
+      entry.exists = entry.looked_at = true;
       return entry;
     }
   }
@@ -153,6 +155,7 @@ Entry FindComponent(Folder& folder, const std::string& derived, const std::strin
   entry.ambiguous = variants.size() > 1;
   if (variants.size() != 1) return entry;
   entry.name = variants[0];
+  entry.exists = true;
   entry.looked_at = stat(Join(folder.path, entry.name).c_str(), &entry.info) == 0;
   return entry;
 }
@@ -229,10 +232,14 @@ ResolvedPath Resolve(const FileName& name, bool must_exist) {
 
 // Keeps what is remembered of folders true to a change this process has made: an entry made
 // (or replaced) at resolved, or one removed. A new entry beside several that differ from it
-// only in case could stand for a folder spelling that is remembered, so those are forgotten.
+// only in case could stand for a folder spelling that is remembered, so those are forgotten;
+// a file made through a symbolic link that led nowhere lies in a folder not known here, so
+// everything is.
 void NoteAdded(ResolvedPath& resolved) {
   uint64_t generation = FolderMemoryGeneration();
-  if (generation == 0 || !LookUpId(resolved.folder)) return;
+  if (generation == 0) return;
+  if (resolved.entry.exists && !resolved.entry.looked_at) return Memory().ForgetAll(generation);
+  if (!LookUpId(resolved.folder)) return;
   Memory().Added(generation, *resolved.folder.id, resolved.entry.name);
   if (resolved.entry.ambiguous) Memory().ForgetFolders(generation);
 }

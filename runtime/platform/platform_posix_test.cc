@@ -106,7 +106,8 @@ std::string Perform(const fs::path& root, const SessionStep& step) {
 
 // While a run or batch keeps folder memory, every answer stays what a fresh look at the disk
 // gives, through the changes the process makes itself: files made after a folder was listed,
-// names that come to differ only in case, renamed and removed files, new and renamed folders.
+// names that differ only in case, renamed and removed files, new and renamed folders, a file
+// that shadows a folder, a file made through a symbolic link into another folder.
 TEST(PosixPlatform, FolderMemoryAnswersAsAFreshLookWould) {
   const SessionStep session[] = {
       {'r', "DATA/FORMS/MAIN.TXT", "Data/forms/main.txt", "", "mixed"},
@@ -135,6 +136,9 @@ TEST(PosixPlatform, FolderMemoryAnswersAsAFreshLookWould) {
       {'r', "LIB/UNIT.TXT", "Lib/unit.txt", "", "error 2"},
       {'x', "LIB", nullptr, "", "0"},
       {'r', "LIB/UNIT.TXT", "Lib/unit.txt", "", "unit"},
+      {'r', "ELSEWHERE/MADE.TXT", "elsewhere/Made.Txt", "", "error 2"},
+      {'c', "links/out.txt", nullptr, "through a link", "0"},
+      {'r', "ELSEWHERE/MADE.TXT", "elsewhere/Made.Txt", "", "through a link"},
   };
   for (bool remembering : {false, true}) {
     ScratchDir folder;
@@ -147,6 +151,9 @@ TEST(PosixPlatform, FolderMemoryAnswersAsAFreshLookWould) {
     fs::create_directories(folder / "Lib");
     fs::create_directories(folder / "lib");
     WriteFileBytes(folder / "Lib" / "unit.txt", "unit");
+    fs::create_directories(folder / "links");
+    fs::create_directories(folder / "elsewhere");
+    fs::create_symlink("../elsewhere/made.txt", folder / "links" / "Out.txt");
     std::optional<ScopedFolderMemory> memory;
     if (remembering) memory.emplace();
     for (const SessionStep& step : session) {
