@@ -63,6 +63,10 @@ void WriteLines(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) WriteConsoleLine(line);
 }
 
+// A form's run spends most of its time waiting for the disk to confirm its syncs, so more runs
+// than processors keep the processors busy while others wait.
+constexpr int kDefaultJobsPerProcessor = 4;
+
 // Converts every form found and prints the outcomes in walk order; returns the exit code.
 int ConvertAll(const BatchOptions& options, JsonReport& report) {
   ScopedFolderMemory memory;
@@ -73,7 +77,7 @@ int ConvertAll(const BatchOptions& options, JsonReport& report) {
     conflicts.emplace(index, std::move(outcome));
   }
   JobSettings settings{options.dry_run, options.overwrite_backups, options.backup_dir};
-  int jobs = options.jobs > 0 ? options.jobs : System().ProcessorCount();
+  int jobs = options.jobs > 0 ? options.jobs : kDefaultJobsPerProcessor * System().ProcessorCount();
   OrderedJobs run(items.size(), jobs, [&](size_t index) {
     auto conflict = conflicts.find(index);
     return conflict != conflicts.end() ? conflict->second : RunFormJob(items[index], settings);
