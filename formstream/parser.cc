@@ -124,20 +124,21 @@ void TParser::GiveBackReadAhead() {
 }
 
 void TParser::SkipSpace() {
+  unsigned char* p = scan_pos_;
   for (;;) {
-    unsigned char c = *scan_pos_;
+    unsigned char c = *p;
+    if (c > kLastSpace) break;
     if (c == kStopByte) {
+      scan_pos_ = p;
       Refill();
-      if (*scan_pos_ == kStopByte) return;
-    } else if (c == kLineFeed) {
-      ++line_no_;
-      ++scan_pos_;
-    } else if (c <= kLastSpace) {
-      ++scan_pos_;
-    } else {
-      return;
+      p = scan_pos_;
+      if (*p == kStopByte) break;
+      continue;
     }
+    if (c == kLineFeed) ++line_no_;
+    ++p;
   }
+  scan_pos_ = p;
 }
 
 void TParser::Refill() {
@@ -278,17 +279,28 @@ std::string TParser::ReadDottedName() {
   return TokenText();
 }
 
+// The bytes are gathered and handed to the target in large pieces; those decoded before a
+// failure are handed over too.
 void TParser::ReadHexBlock(TStream& target) {
-  constexpr int32_t kPiece = 256;
+  constexpr int32_t kPiece = 4096;
   unsigned char bytes[kPiece];
+  int32_t held = 0;
   SkipSpace();
   while (*scan_pos_ != '}') {
-    int32_t count = HexPairsToBytes(scan_pos_, bytes, kPiece);
-    if (count == 0) Fail(kMsgInvalidBinary);
-    target.WriteAll(bytes, count);
+    if (held == kPiece) {
+      target.WriteAll(bytes, held);
+      held = 0;
+    }
+    int32_t count = HexPairsToBytes(scan_pos_, bytes + held, kPiece - held);
+    if (count == 0) {
+      target.WriteAll(bytes, held);
+      Fail(kMsgInvalidBinary);
+    }
+    held += count;
     scan_pos_ += 2 * count;
     SkipSpace();
   }
+  target.WriteAll(bytes, held);
   Advance();
 }
 

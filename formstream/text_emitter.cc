@@ -1,6 +1,7 @@
 #include "formstream/text_emitter.h"
 
 #include <charconv>
+#include <cstring>
 
 #include "formstream/value_tag.h"
 #include "formstream/value_text.h"
@@ -12,6 +13,8 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr int32_t kBinaryBytesPerLine = 32;
+// The lines of binary data gathered before they are handed to the writer.
+constexpr size_t kStagedLines = 64;
 constexpr std::string_view kSpaces =
     "                                         "
     "                                       ";
@@ -165,18 +168,45 @@ void TextEmitter::EmitBinary() {
   Put("{");
   DeeperLevel lines(*this);
   int32_t count = reader_.GetLength();
-  bool own_lines = count >= kBinaryBytesPerLine;
-  unsigned char bytes[kBinaryBytesPerLine];
-  char digits[2 * kBinaryBytesPerLine];
-  while (count > 0) {
-    if (own_lines) EmitLineBreak();
-    int32_t k = count < kBinaryBytesPerLine ? count : kBinaryBytesPerLine;
-    reader_.GetBytes(bytes, k);
-    BytesToHex(bytes, digits, k);
-    writer_.PutBytes(digits, 2 * k);
-    count -= k;
+  if (count >= kBinaryBytesPerLine) {
+    EmitBinaryLines(count);
+  } else if (count > 0) {
+    unsigned char bytes[kBinaryBytesPerLine];
+    char digits[2 * kBinaryBytesPerLine];
+    reader_.GetBytes(bytes, count);
+    BytesToHex(bytes, digits, count);
+    writer_.PutBytes(digits, 2 * count);
   }
   Put("}");
+}
+
+// The lines are gathered in staged_ and handed to the writer many at a time. Before a read
+// that may have to refill the reader, and so may fail, the text gathered is handed over, so
+// that a failure leaves the same text written as a line-by-line writing would.
+void TextEmitter::EmitBinaryLines(int32_t count) {
+  std::string line_start(kLineEnd);
+  line_start.append(2 * size_t(depth_), ' ');
+  const size_t line_size = line_start.size() + 2 * kBinaryBytesPerLine;
+  if (staged_.size() < kStagedLines * line_size) staged_.resize(kStagedLines * line_size);
+  size_t used = 0;
+  unsigned char bytes[kBinaryBytesPerLine];
+  while (count > 0) {
+    int32_t k = count < kBinaryBytesPerLine ? count : kBinaryBytesPerLine;
+    std::memcpy(&staged_[used], line_start.data(), line_start.size());
+    used += line_start.size();
+    if (reader_.Buffered() < k) PutStaged(used);
+    reader_.GetBytes(bytes, k);
+    BytesToHex(bytes, &staged_[used], k);
+    used += 2 * size_t(k);
+    count -= k;
+    if (used + line_size > staged_.size()) PutStaged(used);
+  }
+  PutStaged(used);
+}
+
+void TextEmitter::PutStaged(size_t& used) {
+  writer_.PutBytes(staged_.data(), int32_t(used));
+  used = 0;
 }
 
 void TextEmitter::EmitInteger(int32_t value) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cstring>
 
 namespace quorvex {
 namespace {
@@ -27,6 +28,19 @@ constexpr std::array<uint8_t, 256> MakeHexValues() {
 
 constexpr std::array<uint8_t, 256> kHexValues = MakeHexValues();
 
+// The two upper-case hexadecimal digits of every byte value, the high four bits first.
+constexpr std::array<char, 512> MakeHexDigitPairs() {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  std::array<char, 512> pairs{};
+  for (int b = 0; b < 256; ++b) {
+    pairs[size_t(2 * b)] = kDigits[b >> 4];
+    pairs[size_t(2 * b + 1)] = kDigits[b & 15];
+  }
+  return pairs;
+}
+
+constexpr std::array<char, 512> kHexDigitPairs = MakeHexDigitPairs();
+
 }  // namespace
 
 int32_t HexPairsToBytes(const unsigned char* text, unsigned char* destination, int32_t maximum) {
@@ -43,10 +57,8 @@ int32_t HexPairsToBytes(const unsigned char* text, unsigned char* destination, i
 }
 
 void BytesToHex(const unsigned char* bytes, char* text, int32_t count) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
   for (int32_t i = 0; i < count; ++i) {
-    text[2 * i] = kDigits[bytes[i] >> 4];
-    text[2 * i + 1] = kDigits[bytes[i] & 15];
+    std::memcpy(text + 2 * i, &kHexDigitPairs[2 * size_t(bytes[i])], 2);
   }
 }
 
