@@ -53,8 +53,8 @@ unsigned char* SkipClass(unsigned char* p, CharClass char_class) {
   return p;
 }
 
-[[noreturn]] void RaiseInvalidInteger(const std::string& text) {
-  RaiseFilled<EConvertError>(kMsgInvalidInteger, {text});
+[[noreturn]] void RaiseInvalidInteger(std::string_view text) {
+  RaiseFilled<EConvertError>(kMsgInvalidInteger, {std::string(text)});
 }
 
 int32_t HexDigitValue(char c) {
@@ -63,7 +63,7 @@ int32_t HexDigitValue(char c) {
 }
 
 // "$" and one to eight significant hexadecimal digits, taken as a 32-bit pattern.
-int32_t HexTextToInteger(const std::string& text) {
+int32_t HexTextToInteger(std::string_view text) {
   if (text.size() < 2) RaiseInvalidInteger(text);
   uint64_t value = 0;
   for (size_t i = 1; i < text.size(); ++i) {
@@ -75,7 +75,7 @@ int32_t HexTextToInteger(const std::string& text) {
 }
 
 // An optional sign and one or more decimal digits within the 32-bit range.
-int32_t DecimalTextToInteger(const std::string& text) {
+int32_t DecimalTextToInteger(std::string_view text) {
   size_t i = 0;
   bool negative = false;
   if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
@@ -126,6 +126,8 @@ void TParser::GiveBackReadAhead() {
 void TParser::SkipSpace() {
   unsigned char* p = scan_pos_;
   for (;;) {
+    // Runs of spaces, the indentation of every line, are the most common.
+    while (*p == ' ') ++p;
     unsigned char c = *p;
     if (c > kLastSpace) break;
     if (c == kStopByte) {
@@ -255,13 +257,13 @@ bool TParser::IsKeyword(std::string_view word) const {
   return EqualIgnoringAsciiCase(token, word);
 }
 
-std::string TParser::TokenText() const {
+std::string_view TParser::TokenView() const {
   const unsigned char* end = kind_ == tokString ? text_end_ : scan_pos_;
-  return std::string(reinterpret_cast<const char*>(token_start_), size_t(end - token_start_));
+  return std::string_view(reinterpret_cast<const char*>(token_start_), size_t(end - token_start_));
 }
 
 int32_t TParser::TokenAsInteger() const {
-  std::string text = TokenText();
+  std::string_view text = TokenView();
   if (!text.empty() && text[0] == '$') return HexTextToInteger(text);
   return DecimalTextToInteger(text);
 }
@@ -270,13 +272,13 @@ Extended TParser::TokenAsFloat() const {
   return ParseExtended(TokenText());
 }
 
-std::string TParser::ReadDottedName() {
+std::string_view TParser::ReadDottedName() {
   RequireKind(tokSymbol);
   while (*scan_pos_ == '.') {
     if (!Is(scan_pos_[1], kSymbolStart)) Fail(kMsgIdentifierExpected);
     scan_pos_ = SkipClass(scan_pos_ + 2, kSymbolPart);
   }
-  return TokenText();
+  return TokenView();
 }
 
 // The bytes are gathered and handed to the target in large pieces; those decoded before a
@@ -291,7 +293,8 @@ void TParser::ReadHexBlock(TStream& target) {
       target.WriteAll(bytes, held);
       held = 0;
     }
-    int32_t count = HexPairsToBytes(scan_pos_, bytes + held, kPiece - held);
+    int32_t count =
+        HexDigitsToBytes(scan_pos_, int32_t(data_end_ - scan_pos_), bytes + held, kPiece - held);
     if (count == 0) {
       target.WriteAll(bytes, held);
       Fail(kMsgInvalidBinary);
