@@ -72,6 +72,13 @@ class TReader : public TFiler {
   }
   // The number of bytes the buffer holds unread: reads of up to this many bytes cannot fail.
   int32_t Buffered() const { return count_ - index_; }
+  // The next count bytes, consumed, where they stand in the buffer; count is at most
+  // Buffered().
+  const unsigned char* TakeBuffered(int32_t count) {
+    const unsigned char* bytes = buffer_.get() + index_;
+    index_ += count;
+    return bytes;
+  }
   void ExpectTag(uint8_t tag);
 
   // Raises EReadError "Invalid stream format" unless the next four bytes are FormSignature.

@@ -180,33 +180,41 @@ void TextEmitter::EmitBinary() {
   Put("}");
 }
 
-// The lines are gathered in staged_ and handed to the writer many at a time. Before a read
-// that may have to refill the reader, and so may fail, the text gathered is handed over, so
+// The lines are gathered in staged_ and handed to the writer many at a time; each line has a
+// slot there that starts with the line break and the indentation. Before a read that may have
+// to refill the reader, and so may fail, the text up to that line's digits is handed over, so
 // that a failure leaves the same text written as a line-by-line writing would.
 void TextEmitter::EmitBinaryLines(int32_t count) {
-  std::string line_start(kLineEnd);
-  line_start.append(2 * size_t(depth_), ' ');
-  const size_t line_size = line_start.size() + 2 * kBinaryBytesPerLine;
-  if (staged_.size() < kStagedLines * line_size) staged_.resize(kStagedLines * line_size);
-  size_t used = 0;
-  unsigned char bytes[kBinaryBytesPerLine];
+  const size_t line_start = kLineEnd.size() + 2 * size_t(depth_);
+  const size_t line_size = line_start + 2 * kBinaryBytesPerLine;
+  const size_t needed = size_t(count - 1) / kBinaryBytesPerLine + 1;
+  const size_t slots = needed < kStagedLines ? needed : kStagedLines;
+  if (staged_.size() < slots * line_size) staged_.resize(slots * line_size);
+  for (size_t slot = 0; slot < slots; ++slot) {
+    char* line = &staged_[slot * line_size];
+    std::memcpy(line, kLineEnd.data(), kLineEnd.size());
+    std::memset(line + kLineEnd.size(), ' ', line_start - kLineEnd.size());
+  }
+  size_t lines = 0;
   while (count > 0) {
     int32_t k = count < kBinaryBytesPerLine ? count : kBinaryBytesPerLine;
-    std::memcpy(&staged_[used], line_start.data(), line_start.size());
-    used += line_start.size();
-    if (reader_.Buffered() < k) PutStaged(used);
-    reader_.GetBytes(bytes, k);
-    BytesToHex(bytes, &staged_[used], k);
-    used += 2 * size_t(k);
+    char* digits = &staged_[lines * line_size + line_start];
     count -= k;
-    if (used + line_size > staged_.size()) PutStaged(used);
+    if (reader_.Buffered() < k) {
+      writer_.PutBytes(staged_.data(), int32_t(lines * line_size + line_start));
+      unsigned char bytes[kBinaryBytesPerLine];
+      reader_.GetBytes(bytes, k);
+      BytesToHex(bytes, digits, k);
+      writer_.PutBytes(digits, 2 * k);
+      lines = 0;
+      continue;
+    }
+    BytesToHex(reader_.TakeBuffered(k), digits, k);
+    if (++lines == slots || count == 0) {
+      writer_.PutBytes(staged_.data(), int32_t((lines - 1) * line_size + line_start + 2 * k));
+      lines = 0;
+    }
   }
-  PutStaged(used);
-}
-
-void TextEmitter::PutStaged(size_t& used) {
-  writer_.PutBytes(staged_.data(), int32_t(used));
-  used = 0;
 }
 
 void TextEmitter::EmitInteger(int32_t value) {

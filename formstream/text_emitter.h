@@ -34,8 +34,6 @@ class TextEmitter {
   void EmitBinary();
   // The digits of a binary value of 32 bytes or more: every 32 bytes on a line of their own.
   void EmitBinaryLines(int32_t count);
-  // Hands the first used bytes of staged_ to the writer; used becomes 0.
-  void PutStaged(size_t& used);
   void EmitInteger(int32_t value);
   void EmitIndent();
   void EmitLineBreak();
