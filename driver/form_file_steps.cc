@@ -2,6 +2,7 @@
 
 #include "formstream/binary_to_text.h"
 #include "formstream/text_to_binary.h"
+#include "runtime/block_streams.h"
 #include "runtime/exceptions.h"
 #include "runtime/replacement_file.h"
 #include "runtime/streams.h"
@@ -12,7 +13,8 @@ namespace {
 // Opens source_name, then writes what convert makes of it into a replacement of
 // destination_name, which takes the destination's place in one step once complete. A
 // replacement that cannot be made fails as the creation of the destination itself would; on
-// any failure the destination keeps its bytes and the replacement is removed.
+// any failure the destination keeps its bytes and the replacement is removed. Both files are
+// read and written in large blocks, whatever the pieces the conversion reads and writes.
 template <class Conversion>
 void ConvertIntoReplacement(const FileName& source_name, const FileName& destination_name,
                             Conversion convert) {
@@ -22,7 +24,10 @@ void ConvertIntoReplacement(const FileName& source_name, const FileName& destina
     RaiseFilled<EFCreateError>(kMsgCreateError, {destination_name.name});
   }
   THandleStream destination(replacement.Handle());
-  convert(source, destination);
+  TReadAheadStream source_blocks(source);
+  TWriteBehindStream destination_blocks(destination);
+  convert(source_blocks, destination_blocks);
+  destination_blocks.Flush();
   replacement.CommitOrRaise();
 }
 

@@ -305,6 +305,21 @@ TEST(BinaryFormToTextTest, TextBeforeAFailureReachesTheOutputInBlocks) {
   EXPECT_EQ(output.writes[0], 4096);
 }
 
+TEST(BinaryFormToTextTest, BinaryDataCutShortLeavesTheTextUpToTheLineItEndsIn) {
+  std::string data(5000, '\0');
+  for (size_t i = 0; i < data.size(); ++i) data[i] = char(i * 13 + i / 256);
+  std::string form = Form(Object("", "T", "X", {Property("Data", BinaryValue(data))}));
+  std::string complete = TextOf(form);
+  // Each line of digits: CR LF, four spaces, 64 digits.
+  const size_t first_digits = complete.find('{') + 1 + 6;
+  const size_t data_start = form.size() - 2 - data.size();
+  for (size_t available : {0, 1, 31, 32, 33, 2047, 2048, 2049, 4000, 4096, 4999}) {
+    Failure failure = FailureOf(form.substr(0, data_start + available));
+    EXPECT_EQ(failure.message, "Stream read error");
+    EXPECT_EQ(failure.text, complete.substr(0, first_digits + available / 32 * 70)) << available;
+  }
+}
+
 TEST(BinaryFormToTextTest, TheInputIsLeftBehindTheRootAndTheTextAtTheOutputPosition) {
   std::string form = Form(Object("", "T", "X", {Property("A", Int8Value(1))}));
   TMemoryStream input;

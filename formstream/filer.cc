@@ -39,7 +39,7 @@ void TReader::RefillBuffer() {
   count_ = delivered;
 }
 
-void TReader::GetBytes(void* destination, int32_t count) {
+void TReader::GetBytesRefilling(void* destination, int32_t count) {
   auto* out = static_cast<unsigned char*>(destination);
   while (count > 0) {
     if (index_ == count_) RefillBuffer();
@@ -50,17 +50,6 @@ void TReader::GetBytes(void* destination, int32_t count) {
     out += n;
     count -= n;
   }
-}
-
-uint8_t TReader::PeekTag() {
-  if (index_ == count_) RefillBuffer();
-  return buffer_[size_t(index_)];
-}
-
-uint8_t TReader::GetTag() {
-  uint8_t tag = PeekTag();
-  ++index_;
-  return tag;
 }
 
 TWriter::TWriter(TStream& stream, int32_t buffer_size) : TFiler(stream, buffer_size) {}
@@ -80,7 +69,7 @@ void TWriter::Release() {
   buffer_.reset();
 }
 
-void TWriter::PutBytes(const void* source, int32_t count) {
+void TWriter::PutBytesDraining(const void* source, int32_t count) {
   auto* in = static_cast<const unsigned char*>(source);
   while (count > 0) {
     if (pending_ == buffer_size_) DrainBuffer();

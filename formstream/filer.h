@@ -2,6 +2,7 @@
 #define QUORVEX_FORMSTREAM_FILER_H_
 
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -49,11 +50,35 @@ class TReader : public TFiler {
   // behind the last byte consumed, and frees the buffer.
   void Release();
 
-  void GetBytes(void* destination, int32_t count);
+  void GetBytes(void* destination, int32_t count) {
+    // Most reads are served from the buffer; only the others need the loop that refills.
+    if (count > 0 && count <= count_ - index_) {
+      std::memcpy(destination, buffer_.get() + index_, size_t(count));
+      index_ += count;
+      return;
+    }
+    GetBytesRefilling(destination, count);
+  }
   // The next byte, not consumed.
-  uint8_t PeekTag();
+  uint8_t PeekTag() {
+    if (index_ == count_) RefillBuffer();
+    return buffer_[size_t(index_)];
+  }
   bool AtListEnd() { return PeekTag() == tagEnd; }
-  uint8_t GetTag();
+  uint8_t GetTag() {
+    uint8_t tag = PeekTag();
+    ++index_;
+    return tag;
+  }
+  // The number of bytes the buffer holds unread: reads of up to this many bytes cannot fail.
+  int32_t Buffered() const { return count_ - index_; }
+  // The next count bytes, consumed, where they stand in the buffer; count is at most
+  // Buffered().
+  const unsigned char* TakeBuffered(int32_t count) {
+    const unsigned char* bytes = buffer_.get() + index_;
+    index_ += count;
+    return bytes;
+  }
   void ExpectTag(uint8_t tag);
 
   // Raises EReadError "Invalid stream format" unless the next four bytes are FormSignature.
@@ -69,6 +94,7 @@ class TReader : public TFiler {
 
  private:
   void RefillBuffer();
+  void GetBytesRefilling(void* destination, int32_t count);
   int32_t GetIntegerPayload(uint8_t tag);
   void GiveBackReadAhead();
 
@@ -89,7 +115,16 @@ class TWriter : public TFiler {
   // the buffer.
   void Release();
 
-  void PutBytes(const void* source, int32_t count);
+  void PutBytes(const void* source, int32_t count) {
+    // Most pieces fit in the room left; only the others need the loop that drains. A buffer
+    // that becomes full here waits for the next piece or the release.
+    if (count > 0 && count <= buffer_size_ - pending_) {
+      std::memcpy(buffer_.get() + pending_, source, size_t(count));
+      pending_ += count;
+      return;
+    }
+    PutBytesDraining(source, count);
+  }
   void DrainBuffer();
 
   // The value operations, each appending one piece of a binary form in the encoding the
@@ -112,6 +147,8 @@ class TWriter : public TFiler {
   void PutBinary(const std::function<void(TStream&)>& producer);
 
  private:
+  void PutBytesDraining(const void* source, int32_t count);
+
   int32_t pending_ = 0;
   bool released_ = false;
 };

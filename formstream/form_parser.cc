@@ -66,16 +66,16 @@ std::optional<int32_t> FormParser::ParseChildIndex() {
 
 void FormParser::ParseProperty() {
   parser_.RequireKind(tokSymbol);
-  std::string name = parser_.TokenText();
+  name_.assign(parser_.TokenView());
   parser_.Advance();
   while (parser_.Kind() == '.') {
     parser_.Advance();
     parser_.RequireKind(tokSymbol);
-    name += '.';
-    name += parser_.TokenText();
+    name_ += '.';
+    name_ += parser_.TokenView();
     parser_.Advance();
   }
-  writer_.PutName(name);
+  writer_.PutName(name_);
   parser_.RequireKind('=');
   parser_.Advance();
   ParseValue();
@@ -87,7 +87,7 @@ void FormParser::ParseValue() {
       writer_.PutIdent(parser_.ReadDottedName());
       break;
     case tokString:
-      writer_.PutString(parser_.TokenText());
+      writer_.PutString(parser_.TokenView());
       break;
     case tokInteger:
       writer_.PutInteger(parser_.TokenAsInteger());
@@ -127,7 +127,7 @@ void FormParser::ParseSet() {
   if (parser_.Kind() != ']') {
     for (;;) {
       parser_.RequireKind(tokSymbol);
-      writer_.PutName(parser_.TokenText());
+      writer_.PutName(parser_.TokenView());
       if (parser_.Advance() == ']') break;
       parser_.RequireKind(',');
       parser_.Advance();

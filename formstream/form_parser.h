@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "formstream/filer.h"
 #include "formstream/parser.h"
@@ -47,6 +48,7 @@ class FormParser {
   TParser& parser_;
   TWriter& writer_;
   int32_t depth_ = 0;
+  std::string name_;  // the property name being read, kept to reuse its memory
 };
 
 }  // namespace quorvex

@@ -53,8 +53,8 @@ unsigned char* SkipClass(unsigned char* p, CharClass char_class) {
   return p;
 }
 
-[[noreturn]] void RaiseInvalidInteger(const std::string& text) {
-  RaiseFilled<EConvertError>(kMsgInvalidInteger, {text});
+[[noreturn]] void RaiseInvalidInteger(std::string_view text) {
+  RaiseFilled<EConvertError>(kMsgInvalidInteger, {std::string(text)});
 }
 
 int32_t HexDigitValue(char c) {
@@ -63,7 +63,7 @@ int32_t HexDigitValue(char c) {
 }
 
 // "$" and one to eight significant hexadecimal digits, taken as a 32-bit pattern.
-int32_t HexTextToInteger(const std::string& text) {
+int32_t HexTextToInteger(std::string_view text) {
   if (text.size() < 2) RaiseInvalidInteger(text);
   uint64_t value = 0;
   for (size_t i = 1; i < text.size(); ++i) {
@@ -75,7 +75,7 @@ int32_t HexTextToInteger(const std::string& text) {
 }
 
 // An optional sign and one or more decimal digits within the 32-bit range.
-int32_t DecimalTextToInteger(const std::string& text) {
+int32_t DecimalTextToInteger(std::string_view text) {
   size_t i = 0;
   bool negative = false;
   if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
@@ -124,20 +124,23 @@ void TParser::GiveBackReadAhead() {
 }
 
 void TParser::SkipSpace() {
+  unsigned char* p = scan_pos_;
   for (;;) {
-    unsigned char c = *scan_pos_;
+    // Runs of spaces, the indentation of every line, are the most common.
+    while (*p == ' ') ++p;
+    unsigned char c = *p;
+    if (c > kLastSpace) break;
     if (c == kStopByte) {
+      scan_pos_ = p;
       Refill();
-      if (*scan_pos_ == kStopByte) return;
-    } else if (c == kLineFeed) {
-      ++line_no_;
-      ++scan_pos_;
-    } else if (c <= kLastSpace) {
-      ++scan_pos_;
-    } else {
-      return;
+      p = scan_pos_;
+      if (*p == kStopByte) break;
+      continue;
     }
+    if (c == kLineFeed) ++line_no_;
+    ++p;
   }
+  scan_pos_ = p;
 }
 
 void TParser::Refill() {
@@ -254,13 +257,13 @@ bool TParser::IsKeyword(std::string_view word) const {
   return EqualIgnoringAsciiCase(token, word);
 }
 
-std::string TParser::TokenText() const {
+std::string_view TParser::TokenView() const {
   const unsigned char* end = kind_ == tokString ? text_end_ : scan_pos_;
-  return std::string(reinterpret_cast<const char*>(token_start_), size_t(end - token_start_));
+  return std::string_view(reinterpret_cast<const char*>(token_start_), size_t(end - token_start_));
 }
 
 int32_t TParser::TokenAsInteger() const {
-  std::string text = TokenText();
+  std::string_view text = TokenView();
   if (!text.empty() && text[0] == '$') return HexTextToInteger(text);
   return DecimalTextToInteger(text);
 }
@@ -269,26 +272,38 @@ Extended TParser::TokenAsFloat() const {
   return ParseExtended(TokenText());
 }
 
-std::string TParser::ReadDottedName() {
+std::string_view TParser::ReadDottedName() {
   RequireKind(tokSymbol);
   while (*scan_pos_ == '.') {
     if (!Is(scan_pos_[1], kSymbolStart)) Fail(kMsgIdentifierExpected);
     scan_pos_ = SkipClass(scan_pos_ + 2, kSymbolPart);
   }
-  return TokenText();
+  return TokenView();
 }
 
+// The bytes are gathered and handed to the target in large pieces; those decoded before a
+// failure are handed over too.
 void TParser::ReadHexBlock(TStream& target) {
-  constexpr int32_t kPiece = 256;
+  constexpr int32_t kPiece = 4096;
   unsigned char bytes[kPiece];
+  int32_t held = 0;
   SkipSpace();
   while (*scan_pos_ != '}') {
-    int32_t count = HexPairsToBytes(scan_pos_, bytes, kPiece);
-    if (count == 0) Fail(kMsgInvalidBinary);
-    target.WriteAll(bytes, count);
+    if (held == kPiece) {
+      target.WriteAll(bytes, held);
+      held = 0;
+    }
+    int32_t count =
+        HexDigitsToBytes(scan_pos_, int32_t(data_end_ - scan_pos_), bytes + held, kPiece - held);
+    if (count == 0) {
+      target.WriteAll(bytes, held);
+      Fail(kMsgInvalidBinary);
+    }
+    held += count;
     scan_pos_ += 2 * count;
     SkipSpace();
   }
+  target.WriteAll(bytes, held);
   Advance();
 }
 

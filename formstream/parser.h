@@ -51,14 +51,17 @@ class TParser {
   bool IsKeyword(std::string_view word) const;
 
   // The decoded text of a string token; the token's bytes for every other kind.
-  std::string TokenText() const;
+  std::string TokenText() const { return std::string(TokenView()); }
+  // The same text in the parser's buffer, valid until the next token is scanned.
+  std::string_view TokenView() const;
   // Raises EConvertError for a text that is not a 32-bit integer.
   int32_t TokenAsInteger() const;
   // Raises EConvertError for a text that is not a number.
   Extended TokenAsFloat() const;
 
-  // The current symbol extended by the ".name" parts that touch it.
-  std::string ReadDottedName();
+  // The current symbol extended by the ".name" parts that touch it, valid until the next
+  // token is scanned.
+  std::string_view ReadDottedName();
   // Decodes the digit pairs behind the current "{" token into target, up to the "}", which
   // becomes the current token.
   void ReadHexBlock(TStream& target);

@@ -208,7 +208,7 @@ TEST(ParserTest, RequirementsAndKeywords) {
 
 TEST(ParserTest, DottedNames) {
   auto dotted = [](TParser& parser) {
-    std::string name = parser.ReadDottedName();
+    std::string name(parser.ReadDottedName());
     parser.Advance();
     return name + "|" + parser.TokenText();
   };
@@ -246,6 +246,49 @@ TEST(ParserTest, HexPairsToBytesStopsAtTheFirstBadPairOrTheMaximum) {
   EXPECT_EQ(HexPairsToBytes(text("0102030405"), bytes, 3), 3);
   EXPECT_EQ(HexPairsToBytes(text("g0"), bytes, 4), 0);
   EXPECT_EQ(HexPairsToBytes(text("0g"), bytes, 4), 0);
+}
+
+TEST(ParserTest, HexDigitsToBytesDecodesAsHexPairsToBytes) {
+  // Every byte value at every position of a run of digits, with maxima and readable lengths
+  // that end the blocks taken at once anywhere.
+  std::string digits;
+  for (int i = 0; i < 8; ++i) digits += "09afAF3c";
+  for (size_t position = 0; position < digits.size(); ++position) {
+    for (int value = 0; value < 256; ++value) {
+      std::string text = digits;
+      text[position] = char(value);
+      auto chars = reinterpret_cast<const unsigned char*>(text.c_str());
+      for (int32_t maximum : {7, 16, 17, 32}) {
+        for (int32_t readable : {31, 32, 33, 64}) {
+          unsigned char expected[32] = {};
+          unsigned char actual[32] = {};
+          int32_t count = HexPairsToBytes(chars, expected, maximum);
+          ASSERT_EQ(HexDigitsToBytes(chars, readable, actual, maximum), count)
+              << position << " " << value << " " << maximum << " " << readable;
+          ASSERT_EQ(std::string(actual, actual + 32), std::string(expected, expected + 32));
+        }
+      }
+    }
+  }
+}
+
+TEST(ParserTest, BytesToHexWritesTwoUpperCaseDigitsPerByte) {
+  std::string bytes;
+  for (int value = 0; value < 256; ++value) bytes += char(value);
+  bytes += bytes.substr(0, 37);
+  std::string expected;
+  for (unsigned char byte : bytes) {
+    expected += "0123456789ABCDEF"[byte >> 4];
+    expected += "0123456789ABCDEF"[byte & 15];
+  }
+  for (size_t start : {size_t(0), size_t(5)}) {
+    for (size_t count = 0; start + count <= bytes.size(); count += 7) {
+      std::string hex(2 * count, ' ');
+      BytesToHex(reinterpret_cast<const unsigned char*>(bytes.data() + start), hex.data(),
+                 int32_t(count));
+      ASSERT_EQ(hex, expected.substr(2 * start, 2 * count)) << start << " " << count;
+    }
+  }
 }
 
 TEST(ParserTest, ReleaseGivesBackEverythingFromTheCurrentToken) {

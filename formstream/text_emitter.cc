@@ -1,6 +1,7 @@
 #include "formstream/text_emitter.h"
 
 #include <charconv>
+#include <cstring>
 
 #include "formstream/value_tag.h"
 #include "formstream/value_text.h"
@@ -12,6 +13,8 @@ namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
 constexpr int32_t kBinaryBytesPerLine = 32;
+// The lines of binary data gathered before they are handed to the writer.
+constexpr size_t kStagedLines = 64;
 constexpr std::string_view kSpaces =
     "                                         "
     "                                       ";
@@ -165,18 +168,53 @@ void TextEmitter::EmitBinary() {
   Put("{");
   DeeperLevel lines(*this);
   int32_t count = reader_.GetLength();
-  bool own_lines = count >= kBinaryBytesPerLine;
-  unsigned char bytes[kBinaryBytesPerLine];
-  char digits[2 * kBinaryBytesPerLine];
-  while (count > 0) {
-    if (own_lines) EmitLineBreak();
-    int32_t k = count < kBinaryBytesPerLine ? count : kBinaryBytesPerLine;
-    reader_.GetBytes(bytes, k);
-    BytesToHex(bytes, digits, k);
-    writer_.PutBytes(digits, 2 * k);
-    count -= k;
+  if (count >= kBinaryBytesPerLine) {
+    EmitBinaryLines(count);
+  } else if (count > 0) {
+    unsigned char bytes[kBinaryBytesPerLine];
+    char digits[2 * kBinaryBytesPerLine];
+    reader_.GetBytes(bytes, count);
+    BytesToHex(bytes, digits, count);
+    writer_.PutBytes(digits, 2 * count);
   }
   Put("}");
+}
+
+// The lines are gathered in staged_ and handed to the writer many at a time; each line has a
+// slot there that starts with the line break and the indentation. Before a read that may have
+// to refill the reader, and so may fail, the text up to that line's digits is handed over, so
+// that a failure leaves the same text written as a line-by-line writing would.
+void TextEmitter::EmitBinaryLines(int32_t count) {
+  const size_t line_start = kLineEnd.size() + 2 * size_t(depth_);
+  const size_t line_size = line_start + 2 * kBinaryBytesPerLine;
+  const size_t needed = size_t(count - 1) / kBinaryBytesPerLine + 1;
+  const size_t slots = needed < kStagedLines ? needed : kStagedLines;
+  if (staged_.size() < slots * line_size) staged_.resize(slots * line_size);
+  for (size_t slot = 0; slot < slots; ++slot) {
+    char* line = &staged_[slot * line_size];
+    std::memcpy(line, kLineEnd.data(), kLineEnd.size());
+    std::memset(line + kLineEnd.size(), ' ', line_start - kLineEnd.size());
+  }
+  size_t lines = 0;
+  while (count > 0) {
+    int32_t k = count < kBinaryBytesPerLine ? count : kBinaryBytesPerLine;
+    char* digits = &staged_[lines * line_size + line_start];
+    count -= k;
+    if (reader_.Buffered() < k) {
+      writer_.PutBytes(staged_.data(), int32_t(lines * line_size + line_start));
+      unsigned char bytes[kBinaryBytesPerLine];
+      reader_.GetBytes(bytes, k);
+      BytesToHex(bytes, digits, k);
+      writer_.PutBytes(digits, 2 * k);
+      lines = 0;
+      continue;
+    }
+    BytesToHex(reader_.TakeBuffered(k), digits, k);
+    if (++lines == slots || count == 0) {
+      writer_.PutBytes(staged_.data(), int32_t((lines - 1) * line_size + line_start + 2 * k));
+      lines = 0;
+    }
+  }
 }
 
 void TextEmitter::EmitInteger(int32_t value) {

@@ -32,6 +32,8 @@ class TextEmitter {
   void EmitCollection();
   void EmitCollectionItem();
   void EmitBinary();
+  // The digits of a binary value of 32 bytes or more: every 32 bytes on a line of their own.
+  void EmitBinaryLines(int32_t count);
   void EmitInteger(int32_t value);
   void EmitIndent();
   void EmitLineBreak();
@@ -56,6 +58,7 @@ class TextEmitter {
   TWriter& writer_;
   int32_t depth_ = 0;
   std::string scratch_;
+  std::string staged_;
 };
 
 }  // namespace quorvex

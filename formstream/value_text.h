@@ -18,6 +18,11 @@ void BytesToHex(const unsigned char* bytes, char* text, int32_t count);
 // past that byte.
 int32_t HexPairsToBytes(const unsigned char* text, unsigned char* destination, int32_t maximum);
 
+// The same as HexPairsToBytes, for a text of which at least readable bytes may be read: within
+// them, the digits may be taken many at a time.
+int32_t HexDigitsToBytes(const unsigned char* text, int32_t readable, unsigned char* destination,
+                         int32_t maximum);
+
 // Appends value in the quoted form of the text form: runs of bytes from 0x20 up other than
 // the apostrophe between apostrophes, every other byte as "#" and its decimal value, and "''"
 // for the empty string.

@@ -72,14 +72,31 @@ void TMemoryStream::Resize(int32_t capacity) {
     std::free(block_);
     block_ = nullptr;
     capacity_ = 0;
+    reserved_ = 0;
     size_ = 0;
     return;
   }
-  void* grown = std::realloc(block_, size_t(rounded));
-  if (grown == nullptr) Raise<EStreamError>(kMsgMemoryStreamError);
-  block_ = static_cast<unsigned char*>(grown);
+  if (rounded > reserved_ || rounded < capacity_) Reserve(rounded);
   capacity_ = int32_t(rounded);
   if (size_ > capacity_) size_ = capacity_;
+}
+
+// A block that grows takes half as much again as it holds, when that can be had, so that a
+// stream written in small pieces is moved only a few times however large it becomes; one that
+// shrinks takes just what is asked.
+void TMemoryStream::Reserve(int64_t capacity) {
+  int64_t generous = capacity > reserved_ ? reserved_ + reserved_ / 2 : capacity;
+  if (generous > capacity && generous <= kMaxSize) {
+    if (void* grown = std::realloc(block_, size_t(generous))) {
+      block_ = static_cast<unsigned char*>(grown);
+      reserved_ = generous;
+      return;
+    }
+  }
+  void* grown = std::realloc(block_, size_t(capacity));
+  if (grown == nullptr) Raise<EStreamError>(kMsgMemoryStreamError);
+  block_ = static_cast<unsigned char*>(grown);
+  reserved_ = capacity;
 }
 
 void TMemoryStream::Clear() {

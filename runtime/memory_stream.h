@@ -44,7 +44,12 @@ class TMemoryStream : public TCustomMemoryStream {
   int32_t Capacity() const { return capacity_; }
 
  private:
+  // Makes the block hold at least capacity bytes, keeping the content that fits; raises
+  // EStreamError when the memory cannot be had, leaving the block as it was.
+  void Reserve(int64_t capacity);
+
   int32_t capacity_ = 0;
+  int64_t reserved_ = 0;  // the bytes the block holds, capacity_ or more
 };
 
 }  // namespace quorvex
