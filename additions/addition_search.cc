@@ -12,6 +12,14 @@ namespace {
 
 constexpr int kNoHit = INT_MAX;
 
+// The number of bits set in bits: a few operations, with no processor feature assumed.
+inline int BitCount(uint64_t bits) {
+  bits -= (bits >> 1) & 0x5555555555555555u;
+  bits = (bits & 0x3333333333333333u) + ((bits >> 2) & 0x3333333333333333u);
+  bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+  return int((bits * 0x0101010101010101u) >> 56);
+}
+
 }  // namespace
 
 std::vector<std::string> AdditionPatterns() {
@@ -69,12 +77,11 @@ int AdditionSearch::LowestEndingAt(std::string_view before, std::string_view tex
 }
 
 inline uint16_t AdditionSearch::Child(uint16_t node, unsigned char byte) const {
-  if (node == 0) return trie_.root_child[byte];
-  const uint16_t last = trie_.first_child[node + 1];
-  for (uint16_t child = trie_.first_child[node]; child < last; ++child) {
-    if (trie_.label[child] >= byte) return trie_.label[child] == byte ? child : 0;
-  }
-  return 0;
+  const unsigned symbol = trie_.symbol[byte];
+  const uint64_t mask = trie_.child_mask[node];
+  // A byte that no entry holds has the symbol 64, which no mask holds.
+  if (symbol == EntryTrieView::kNoSymbol || (mask >> symbol & 1) == 0) return 0;
+  return uint16_t(trie_.first_child[node] + BitCount(mask & ((uint64_t{1} << symbol) - 1)));
 }
 
 // Follows the trie from node over the bytes from last - 1 down to first, taking the lowest

@@ -18,7 +18,7 @@ void WriteArray(std::ostream& out, const char* type, const char* name,
   constexpr size_t kCellsPerLine = 16;
   out << "constexpr " << type << " " << name << "[] = {";
   for (size_t i = 0; i < cells.size(); ++i) {
-    out << (i % kCellsPerLine == 0 ? "\n    " : " ") << static_cast<unsigned>(cells[i]) << ",";
+    out << (i % kCellsPerLine == 0 ? "\n    " : " ") << static_cast<uint64_t>(cells[i]) << "u,";
   }
   out << "\n};\n\n";
 }
@@ -30,14 +30,14 @@ void WriteSource(std::ostream& out, const EntryTrie& trie) {
          "namespace quorvex {\n"
          "namespace {\n\n";
   WriteArray(out, "uint16_t", "kFirstChild", trie.first_child);
-  WriteArray(out, "uint8_t", "kLabel", trie.label);
+  WriteArray(out, "uint64_t", "kChildMask", trie.child_mask);
   WriteArray(out, "uint16_t", "kLowest", trie.lowest);
-  WriteArray(out, "uint16_t", "kRootChild", trie.root_child);
+  WriteArray(out, "uint8_t", "kSymbol", trie.symbol);
   out << "}  // namespace\n\n"
          "EntryTrieView TableEntryTrie() {\n"
          "  return EntryTrieView{"
-      << trie.label.size()
-      << ", kFirstChild, kLabel, kLowest, kRootChild};\n"
+      << trie.lowest.size()
+      << ", kFirstChild, kChildMask, kLowest, kSymbol};\n"
          "}\n\n"
          "}  // namespace quorvex\n";
 }

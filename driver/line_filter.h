@@ -24,11 +24,22 @@ struct FilterDecision {
 };
 
 // The line without its leading spaces (tabs stay).
-std::string_view TrimmedLine(std::string_view line);
+inline std::string_view TrimmedLine(std::string_view line) {
+  size_t first = 0;
+  while (first < line.size() && line[first] == ' ') ++first;
+  return line.substr(first);
+}
 
 // For an object header ("object Name: TClass", the trimmed line starting with "object " and
 // holding ": " after it), the text after its first ": "; nothing for any other line.
-std::optional<std::string_view> HeaderClassText(std::string_view trimmed);
+inline std::optional<std::string_view> HeaderClassText(std::string_view trimmed) {
+  constexpr std::string_view kHeaderWord = "object ";
+  constexpr std::string_view kHeaderColon = ": ";
+  if (trimmed.substr(0, kHeaderWord.size()) != kHeaderWord) return std::nullopt;
+  const size_t colon = trimmed.find(kHeaderColon);
+  if (colon == std::string_view::npos) return std::nullopt;
+  return trimmed.substr(colon + kHeaderColon.size());
+}
 
 // The filter pass of the conversion run, one line at a time, in the order of the text.
 //
@@ -59,6 +70,17 @@ class LineFilter {
   // The same, for a caller that has found the offset of the first "=" in line already (npos
   // when it holds none): a line without one is searched no further.
   FilterDecision Filter(std::string_view line, size_t first_equals);
+
+  // True when Filter would keep the line as it is and change nothing: a line without "=" and
+  // not an object header, while no dropped value is open and the class prefix holds no pattern
+  // by itself. Most lines are such, and the test is cheap enough to make before every line.
+  bool KeepsAsIs(std::string_view line, size_t first_equals) const {
+    if (first_equals != std::string_view::npos || open_brackets_ != 0 || prefix_hit_ != 0) {
+      return false;
+    }
+    const std::string_view trimmed = TrimmedLine(line);
+    return trimmed.empty() || trimmed.front() != 'o';
+  }
 
   const std::string& CurrentClassPrefix() const { return current_class_prefix_; }
 

@@ -37,17 +37,6 @@ void WriteCheckedLines(TextChannel& channel, std::string_view lines) {
   CheckIo();
 }
 
-// Writes whole lines, whatever their line ends (CR LF, a lone CR, a lone LF), each followed by
-// CR LF: the lines between two lone line ends go as they stand, together with the next line.
-void WriteWithCrLf(TextChannel& channel, std::string_view lines) {
-  const char* run = lines.data();
-  ForEachLoneLineEnd(lines, [&](const char* lone) {
-    WriteCheckedLine(channel, std::string_view(run, size_t(lone - run)));
-    run = lone + 1;
-  });
-  WriteCheckedLines(channel, std::string_view(run, size_t(lines.data() + lines.size() - run)));
-}
-
 // Writes what a decision on a line not kept asks for: the rewritten line; then tells observer.
 void WriteChanges(std::string_view line, const FilterDecision& decision, TextChannel& to,
                   FilterObserver& observer) {
@@ -65,30 +54,48 @@ void FilterLine(LineFilter& filter, std::string_view line, TextChannel& to,
   }
 }
 
-// Filters whole lines, each ended by CR LF (and holding no other CR). Consecutive kept lines
-// are written together, with their own line ends, before anything that follows them.
-void FilterCrLfLines(LineFilter& filter, std::string_view lines, TextChannel& to,
-                     FilterObserver& observer) {
-  size_t unwritten = 0;  // where the kept lines not yet written begin
-  ForEachCrLfLine(lines, '=', [&](std::string_view line, size_t first_equals) {
-    const FilterDecision decision = filter.Filter(line, first_equals);
-    if (decision.action == FilterAction::kKeep) return;
-    const size_t start = size_t(line.data() - lines.data());
-    WriteCheckedLines(to, lines.substr(unwritten, start - unwritten));
-    unwritten = start + line.size() + kCrLf.size();
-    WriteChanges(line, decision, to, observer);
+// Filters the lines at the start of bytes that end with CR LF and lie whole in them, and
+// returns the number of their bytes. Consecutive kept lines are written together, with their
+// own line ends, before anything that follows them; most lines are kept without a call.
+size_t FilterCrLfLines(LineFilter& filter, std::string_view bytes, TextChannel& to,
+                       FilterObserver& observer) {
+  const char* unwritten = bytes.data();  // where the kept lines not yet written begin
+  const size_t taken =
+      ForEachLeadingCrLfLine(bytes, EndMark, '=', [&](std::string_view line, size_t equals) {
+        if (filter.KeepsAsIs(line, equals)) return;
+        const FilterDecision decision = filter.Filter(line, equals);
+        if (decision.action == FilterAction::kKeep) return;
+        WriteCheckedLines(to, std::string_view(unwritten, size_t(line.data() - unwritten)));
+        unwritten = line.data() + line.size() + kCrLf.size();
+        WriteChanges(line, decision, to, observer);
+      });
+  const char* const end = bytes.data() + taken;
+  WriteCheckedLines(to, std::string_view(unwritten, size_t(end - unwritten)));
+  return taken;
+}
+
+// Copies the whole lines at the start of bytes, each followed by CR LF, and returns the
+// number of their bytes: the lines between two lone line ends go as they stand.
+size_t CopyWholeLines(std::string_view bytes, TextChannel& to) {
+  const char* run = bytes.data();
+  const size_t taken = ForEachLeadingLoneLineEnd(bytes, EndMark, [&](const char* lone) {
+    WriteCheckedLine(to, std::string_view(run, size_t(lone - run)));
+    run = lone + 1;
   });
-  WriteCheckedLines(to, lines.substr(unwritten));
+  const char* const end = bytes.data() + taken;
+  WriteCheckedLines(to, std::string_view(run, size_t(end - run)));
+  return taken;
 }
 
 }  // namespace
 
+// Each round takes the lines that lie whole in the reading channel's buffer in place; a line
+// that does not is read on its own.
 void CopyLines(TextChannel& from, TextChannel& to) {
   std::string held;
   while (!CheckedAtEnd(from)) {
-    const std::string_view lines = from.ReadWholeLines();
-    if (!lines.empty()) {
-      WriteWithCrLf(to, lines);
+    if (const size_t taken = CopyWholeLines(from.Buffered(), to)) {
+      from.Consume(taken);
     } else {
       WriteCheckedLine(to, ReadCheckedLine(from, held));
     }
@@ -99,11 +106,10 @@ void FilterLines(TextChannel& from, TextChannel& to, FilterObserver& observer) {
   LineFilter filter;
   std::string held;
   while (!CheckedAtEnd(from)) {
-    const std::string_view lines = from.ReadCrLfLines();
-    if (lines.empty()) {
-      FilterLine(filter, ReadCheckedLine(from, held), to, observer);
+    if (const size_t taken = FilterCrLfLines(filter, from.Buffered(), to, observer)) {
+      from.Consume(taken);
     } else {
-      FilterCrLfLines(filter, lines, to, observer);
+      FilterLine(filter, ReadCheckedLine(from, held), to, observer);
     }
   }
 }
