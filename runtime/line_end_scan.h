@@ -78,17 +78,46 @@ size_t ForEachLeadingCrLfLine(std::string_view bytes, char end_mark, char marker
   };
   const char* at = begin;
 #if defined(__SSE2__)
+  // Sixteen bytes without an end mark whose line ends are all CR LF pairs (the LF of a last CR
+  // may be the byte after them) are taken by their masks alone: each CR ends a line, and the
+  // first marker after the line's start is its first. Others go byte by byte through take.
   const __m128i cr = _mm_set1_epi8('\r');
   const __m128i lf = _mm_set1_epi8('\n');
   const __m128i mark = _mm_set1_epi8(end_mark);
   const __m128i wanted = _mm_set1_epi8(marker);
+  uint32_t cr_before = 0;  // 1 when the byte before the sixteen is a CR
   for (; end - at >= 16; at += 16) {
     const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-    const __m128i ends = _mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf));
-    const __m128i others = _mm_or_si128(_mm_cmpeq_epi8(chunk, mark), _mm_cmpeq_epi8(chunk, wanted));
-    uint32_t hits = uint32_t(_mm_movemask_epi8(_mm_or_si128(ends, others)));
-    for (; hits != 0; hits &= hits - 1) {
-      if (!take(at + __builtin_ctz(hits))) return size_t(line - begin);
+    const uint32_t crs = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, cr)));
+    const uint32_t lfs = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, lf)));
+    const uint32_t marks = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, mark)));
+    uint32_t markers = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, wanted)));
+    const bool lf_after = end - at > 16 && at[16] == '\n';
+    const bool regular = marks == 0 && lfs == (((crs << 1) | cr_before) & 0xFFFF) &&
+                         ((crs & 0x8000) == 0 || lf_after);
+    cr_before = crs >> 15;
+    if (!regular) {
+      uint32_t hits = crs | lfs | marks | markers;
+      for (; hits != 0; hits &= hits - 1) {
+        if (!take(at + __builtin_ctz(hits))) return size_t(line - begin);
+      }
+      continue;
+    }
+    // Markers before the line's start belong to lines already visited.
+    if (line > at) markers &= line - at >= 16 ? 0 : ~0u << (line - at);
+    for (uint32_t ends = crs; ends != 0; ends &= ends - 1) {
+      const uint32_t bit = uint32_t(__builtin_ctz(ends));
+      const uint32_t before_end = markers & ((1u << bit) - 1);
+      if (first == std::string_view::npos && before_end != 0) {
+        first = size_t(at + __builtin_ctz(before_end) - line);
+      }
+      markers &= ~((2u << bit) - 1);
+      visit(std::string_view(line, size_t(at + bit - line)), first);
+      line = at + bit + 2;
+      first = std::string_view::npos;
+    }
+    if (first == std::string_view::npos && markers != 0) {
+      first = size_t(at + __builtin_ctz(markers) - line);
     }
   }
 #endif
@@ -127,16 +156,38 @@ size_t ForEachLeadingLoneLineEnd(std::string_view bytes, char end_mark, Lone&& l
   };
   const char* at = begin;
 #if defined(__SSE2__)
+  // Sixteen bytes without an end mark are taken by their masks alone, unless their last byte
+  // is a CR that ends the bytes: only the lone line ends among them are visited, and the next
+  // line begins after their last line end. Others go byte by byte through take.
   const __m128i cr = _mm_set1_epi8('\r');
   const __m128i lf = _mm_set1_epi8('\n');
   const __m128i mark = _mm_set1_epi8(end_mark);
+  uint32_t cr_before = 0;  // 1 when the byte before the sixteen is a CR
   for (; end - at >= 16; at += 16) {
     const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
-    uint32_t hits = uint32_t(_mm_movemask_epi8(_mm_or_si128(
-        _mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)),
-        _mm_cmpeq_epi8(chunk, mark))));
-    for (; hits != 0; hits &= hits - 1) {
-      if (!take(at + __builtin_ctz(hits))) return size_t(line - begin);
+    const uint32_t crs = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, cr)));
+    const uint32_t lfs = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, lf)));
+    const uint32_t marks = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, mark)));
+    const bool more = end - at > 16;
+    const uint32_t lf_after = (lfs >> 1) | (more && at[16] == '\n' ? 0x8000u : 0);
+    const uint32_t lone_crs = crs & ~lf_after;
+    const uint32_t lone_lfs = lfs & ~((crs << 1) | cr_before);
+    cr_before = crs >> 15;
+    if (marks != 0 || ((crs & 0x8000) != 0 && !more)) {
+      for (uint32_t hits = crs | lfs | marks; hits != 0; hits &= hits - 1) {
+        if (!take(at + __builtin_ctz(hits))) return size_t(line - begin);
+      }
+      continue;
+    }
+    for (uint32_t lone_ends = lone_crs | lone_lfs; lone_ends != 0; lone_ends &= lone_ends - 1) {
+      lone(at + __builtin_ctz(lone_ends));
+    }
+    // The last line end: an LF, a lone CR, or a CR whose LF is the byte after the sixteen.
+    const uint32_t ends = lfs | lone_crs;
+    if ((crs & ~lone_crs & 0x8000) != 0) {
+      line = at + 17;
+    } else if (ends != 0) {
+      line = at + 32 - __builtin_clz(ends);
     }
   }
 #endif
