@@ -30,10 +30,10 @@ QUORVEX_ALWAYS_INLINE int BitCount(uint64_t bits) {
 QUORVEX_ALWAYS_INLINE uint16_t Child(const EntryTrieView& trie, uint16_t node,
                                      unsigned char byte) {
   const unsigned symbol = trie.symbol[byte];
-  const uint64_t mask = trie.child_mask[node];
+  const EntryTrieNode& cells = trie.nodes[node];
   // A byte that no entry holds has the symbol 64, which no mask holds.
-  if (symbol == EntryTrieView::kNoSymbol || (mask >> symbol & 1) == 0) return 0;
-  return uint16_t(trie.first_child[node] + BitCount(mask & ((uint64_t{1} << symbol) - 1)));
+  if (symbol == EntryTrieView::kNoSymbol || (cells.child_mask >> symbol & 1) == 0) return 0;
+  return uint16_t(cells.first_child + BitCount(cells.child_mask & ((uint64_t{1} << symbol) - 1)));
 }
 
 // Follows the trie from node over the bytes from last - 1 down to first, taking the lowest
@@ -43,7 +43,7 @@ QUORVEX_ALWAYS_INLINE bool Descend(const EntryTrieView& trie, uint16_t& node, co
   for (const char* at = last; at != first;) {
     node = Child(trie, node, static_cast<unsigned char>(*--at));
     if (node == 0) return false;
-    if (trie.lowest[node] != 0) lowest = std::min<int>(lowest, trie.lowest[node]);
+    if (trie.nodes[node].lowest != 0) lowest = std::min<int>(lowest, trie.nodes[node].lowest);
   }
   return true;
 }
@@ -53,7 +53,7 @@ QUORVEX_ALWAYS_INLINE bool Descend(const EntryTrieView& trie, uint16_t& node, co
 // through text and then on through before.
 QUORVEX_ALWAYS_INLINE int LowestEndingAt(const EntryTrieView& trie, std::string_view before,
                                          std::string_view text, size_t end) {
-  int lowest = trie.lowest[0] != 0 ? trie.lowest[0] : kNoHit;
+  int lowest = trie.nodes[0].lowest != 0 ? trie.nodes[0].lowest : kNoHit;
   uint16_t node = 0;
   const size_t in_text = end > before.size() ? end - before.size() : 0;
   if (Descend(trie, node, text.data(), text.data() + in_text, lowest)) {

@@ -53,14 +53,12 @@ EntryTrie LayOut(const GrowingNode& root, std::vector<uint8_t> symbol) {
     const GrowingNode* node = pending.front();
     pending.pop_front();
     if (next_child > kCellLimit) throw std::length_error("entry trie: too many nodes");
-    trie.first_child.push_back(static_cast<uint16_t>(next_child));
-    trie.lowest.push_back(node->lowest);
     uint64_t mask = 0;
     for (const auto& [byte, child] : node->children) {
       mask |= uint64_t{1} << symbol[byte];
       pending.push_back(child.get());
     }
-    trie.child_mask.push_back(mask);
+    trie.nodes.push_back({mask, static_cast<uint16_t>(next_child), node->lowest});
     next_child += node->children.size();
   }
   trie.symbol = std::move(symbol);
@@ -70,8 +68,7 @@ EntryTrie LayOut(const GrowingNode& root, std::vector<uint8_t> symbol) {
 }  // namespace
 
 EntryTrieView EntryTrie::View() const {
-  return EntryTrieView{lowest.size(), first_child.data(), child_mask.data(), lowest.data(),
-                       symbol.data()};
+  return EntryTrieView{nodes.size(), nodes.data(), symbol.data()};
 }
 
 EntryTrie BuildEntryTrie(const std::vector<std::string>& entries) {

@@ -18,9 +18,19 @@ void WriteArray(std::ostream& out, const char* type, const char* name,
   constexpr size_t kCellsPerLine = 16;
   out << "constexpr " << type << " " << name << "[] = {";
   for (size_t i = 0; i < cells.size(); ++i) {
-    out << (i % kCellsPerLine == 0 ? "\n    " : " ") << static_cast<uint64_t>(cells[i]) << "u,";
+    out << (i % kCellsPerLine == 0 ? "\n    " : " ") << static_cast<unsigned>(cells[i]) << ",";
   }
   out << "\n};\n\n";
+}
+
+// The nodes, one to a line: child mask, first child, lowest index.
+void WriteNodes(std::ostream& out, const std::vector<EntryTrieNode>& nodes) {
+  out << "constexpr EntryTrieNode kNodes[] = {\n";
+  for (const EntryTrieNode& node : nodes) {
+    out << "    {0x" << std::hex << node.child_mask << std::dec << "u, " << node.first_child << ", "
+        << node.lowest << "},\n";
+  }
+  out << "};\n\n";
 }
 
 void WriteSource(std::ostream& out, const EntryTrie& trie) {
@@ -29,15 +39,13 @@ void WriteSource(std::ostream& out, const EntryTrie& trie) {
          "#include <cstdint>\n\n"
          "namespace quorvex {\n"
          "namespace {\n\n";
-  WriteArray(out, "uint16_t", "kFirstChild", trie.first_child);
-  WriteArray(out, "uint64_t", "kChildMask", trie.child_mask);
-  WriteArray(out, "uint16_t", "kLowest", trie.lowest);
+  WriteNodes(out, trie.nodes);
   WriteArray(out, "uint8_t", "kSymbol", trie.symbol);
   out << "}  // namespace\n\n"
          "EntryTrieView TableEntryTrie() {\n"
          "  return EntryTrieView{"
-      << trie.lowest.size()
-      << ", kFirstChild, kChildMask, kLowest, kSymbol};\n"
+      << trie.nodes.size()
+      << ", kNodes, kSymbol};\n"
          "}\n\n"
          "}  // namespace quorvex\n";
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "additions/addition_search.h"
+#include "runtime/line_end_scan.h"
 
 namespace quorvex {
 
@@ -23,9 +24,16 @@ struct FilterDecision {
   std::string_view report;  // the line for the console; empty when there is none
 };
 
-// The line without its leading spaces (tabs stay).
+// The line without its leading spaces (tabs stay). Indentation is often deep, so it is
+// measured eight bytes at a time.
 inline std::string_view TrimmedLine(std::string_view line) {
+  constexpr uint64_t kSpaces = 0x2020202020202020u;
   size_t first = 0;
+  for (; line.size() - first >= 8; first += 8) {
+    if (const uint64_t other = LoadWordLowFirst(line.data() + first) ^ kSpaces) {
+      return line.substr(first + size_t(__builtin_ctzll(other) / 8));
+    }
+  }
   while (first < line.size() && line[first] == ' ') ++first;
   return line.substr(first);
 }
@@ -71,16 +79,10 @@ class LineFilter {
   // when it holds none): a line without one is searched no further.
   FilterDecision Filter(std::string_view line, size_t first_equals);
 
-  // True when Filter would keep the line as it is and change nothing: a line without "=" and
-  // not an object header, while no dropped value is open and the class prefix holds no pattern
-  // by itself. Most lines are such, and the test is cheap enough to make before every line.
-  bool KeepsAsIs(std::string_view line, size_t first_equals) const {
-    if (first_equals != std::string_view::npos || open_brackets_ != 0 || prefix_hit_ != 0) {
-      return false;
-    }
-    const std::string_view trimmed = TrimmedLine(line);
-    return trimmed.empty() || trimmed.front() != 'o';
-  }
+  // True when Filter would keep, as it is and changing nothing, every line that holds neither
+  // "=" nor "ob" (an object header holds "object "): no dropped value is open and the class
+  // prefix holds no pattern by itself. Callers may then pass such lines over.
+  bool KeepsUnmarkedLines() const { return open_brackets_ == 0 && prefix_hit_ == 0; }
 
   const std::string& CurrentClassPrefix() const { return current_class_prefix_; }
 

@@ -54,24 +54,57 @@ void FilterLine(LineFilter& filter, std::string_view line, TextChannel& to,
   }
 }
 
+// The start of the line that holds at: the byte after the last LF before it, or start.
+const char* StartOfLine(const char* start, const char* at) {
+  while (at > start && at[-1] != '\n') --at;
+  return at;
+}
+
+// The end of the last line in [start, end) that ends with an LF, or start when none does.
+const char* AfterLastLineEnd(const char* start, const char* end) {
+  const char* after = end;
+  while (after > start && after[-1] != '\n') --after;
+  return after;
+}
+
 // Filters the lines at the start of bytes that end with CR LF and lie whole in them, and
 // returns the number of their bytes. Consecutive kept lines are written together, with their
-// own line ends, before anything that follows them; most lines are kept without a call.
+// own line ends, before anything that follows them.
+//
+// While the filter keeps every line without "=" and without "ob" (the start of "object") as
+// it is, only the lines that hold one of them are looked at: a scan finds the next such byte,
+// and the lines before it are passed over whole.
 size_t FilterCrLfLines(LineFilter& filter, std::string_view bytes, TextChannel& to,
                        FilterObserver& observer) {
+  const char* const end = bytes.data() + bytes.size();
+  const char* next = bytes.data();       // the start of the first line not taken yet
   const char* unwritten = bytes.data();  // where the kept lines not yet written begin
-  const size_t taken =
-      ForEachLeadingCrLfLine(bytes, EndMark, '=', [&](std::string_view line, size_t equals) {
-        if (filter.KeepsAsIs(line, equals)) return;
-        const FilterDecision decision = filter.Filter(line, equals);
-        if (decision.action == FilterAction::kKeep) return;
-        WriteCheckedLines(to, std::string_view(unwritten, size_t(line.data() - unwritten)));
-        unwritten = line.data() + line.size() + kCrLf.size();
-        WriteChanges(line, decision, to, observer);
-      });
-  const char* const end = bytes.data() + taken;
-  WriteCheckedLines(to, std::string_view(unwritten, size_t(end - unwritten)));
-  return taken;
+  while (next < end) {
+    const char* line = next;
+    const char* from = next;  // where the line's first "=" is looked for
+    if (filter.KeepsUnmarkedLines()) {
+      from = FindMarkerOrOtherLineEnd(next, end, EndMark, '=', 'o', 'b');
+      if (from == end) {
+        next = AfterLastLineEnd(next, end);
+        break;
+      }
+      line = StartOfLine(next, from);
+    }
+    const char* const stop = FindLineEnd(from, end, EndMark);
+    if (end - stop < 2 || stop[0] != '\r' || stop[1] != '\n') {
+      next = line;
+      break;
+    }
+    next = stop + kCrLf.size();
+    const std::string_view text(line, size_t(stop - line));
+    const FilterDecision decision = filter.Filter(text, text.find('=', size_t(from - line)));
+    if (decision.action == FilterAction::kKeep) continue;
+    WriteCheckedLines(to, std::string_view(unwritten, size_t(line - unwritten)));
+    unwritten = next;
+    WriteChanges(text, decision, to, observer);
+  }
+  WriteCheckedLines(to, std::string_view(unwritten, size_t(next - unwritten)));
+  return size_t(next - bytes.data());
 }
 
 // Copies the whole lines at the start of bytes, each followed by CR LF, and returns the

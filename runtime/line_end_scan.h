@@ -50,82 +50,48 @@ inline const char* FindLineEnd(const char* begin, const char* end, char end_mark
   return at;
 }
 
-// Calls visit(line, first) for each of the lines at the start of bytes that end with CR LF, in
-// order: line without its line end, and first the offset in it of its first byte equal to
-// marker (npos when there is none). Stops before the first line that ends otherwise (a lone CR
-// or LF), that holds end_mark, or whose CR LF bytes does not hold whole. Returns the number of
-// bytes of the lines visited, line ends included. marker is none of CR, LF and end_mark.
-//
-// One scan finds the line ends, end marks and markers, sixteen bytes at a time with SSE2.
-template <typename Visit>
-size_t ForEachLeadingCrLfLine(std::string_view bytes, char end_mark, char marker, Visit&& visit) {
-  const char* const begin = bytes.data();
-  const char* const end = begin + bytes.size();
-  const char* line = begin;
-  size_t first = std::string_view::npos;
-  // Takes the CR, LF, end mark or marker at hit; false where the lines visited end.
-  auto take = [&](const char* hit) {
-    if (*hit == marker) {
-      if (first == std::string_view::npos) first = size_t(hit - line);
-      return true;
-    }
-    if (*hit == '\n') return hit + 1 == line;  // the LF of the CR that ended the last line
-    if (*hit != '\r' || end - hit < 2 || hit[1] != '\n') return false;
-    visit(std::string_view(line, size_t(hit - line)), first);
-    line = hit + 2;
-    first = std::string_view::npos;
-    return true;
-  };
-  const char* at = begin;
+// The first byte in [from, end), where from is the start of a line, that is one of
+// - marker, or the first of the two bytes pair_first, pair_second,
+// - end_mark, or a CR or LF that is not part of a CR LF pair (a CR that ends the bytes counts
+//   as one, since its LF is not among them),
+// or end when there is none: the lines before it all end with CR LF. pair_first and marker
+// are none of CR, LF and end_mark. With SSE2, sixteen bytes are looked at a time.
+inline const char* FindMarkerOrOtherLineEnd(const char* from, const char* end, char end_mark,
+                                            char marker, char pair_first, char pair_second) {
+  const char* at = from;
 #if defined(__SSE2__)
-  // Sixteen bytes without an end mark whose line ends are all CR LF pairs (the LF of a last CR
-  // may be the byte after them) are taken by their masks alone: each CR ends a line, and the
-  // first marker after the line's start is its first. Others go byte by byte through take.
   const __m128i cr = _mm_set1_epi8('\r');
   const __m128i lf = _mm_set1_epi8('\n');
   const __m128i mark = _mm_set1_epi8(end_mark);
   const __m128i wanted = _mm_set1_epi8(marker);
+  const __m128i first = _mm_set1_epi8(pair_first);
+  const __m128i second = _mm_set1_epi8(pair_second);
   uint32_t cr_before = 0;  // 1 when the byte before the sixteen is a CR
-  for (; end - at >= 16; at += 16) {
+  for (; end - at > 16; at += 16) {
     const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 1));
     const uint32_t crs = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, cr)));
     const uint32_t lfs = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, lf)));
-    const uint32_t marks = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, mark)));
-    uint32_t markers = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, wanted)));
-    const bool lf_after = end - at > 16 && at[16] == '\n';
-    const bool regular = marks == 0 && lfs == (((crs << 1) | cr_before) & 0xFFFF) &&
-                         ((crs & 0x8000) == 0 || lf_after);
+    const __m128i found = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(chunk, mark), _mm_cmpeq_epi8(chunk, wanted)),
+        _mm_and_si128(_mm_cmpeq_epi8(chunk, first), _mm_cmpeq_epi8(next, second)));
+    const uint32_t lone_crs = crs & ~uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(next, lf)));
+    const uint32_t lone_lfs = lfs & ~((crs << 1) | cr_before);
+    if (const uint32_t stops = uint32_t(_mm_movemask_epi8(found)) | lone_crs | lone_lfs) {
+      return at + __builtin_ctz(stops);
+    }
     cr_before = crs >> 15;
-    if (!regular) {
-      uint32_t hits = crs | lfs | marks | markers;
-      for (; hits != 0; hits &= hits - 1) {
-        if (!take(at + __builtin_ctz(hits))) return size_t(line - begin);
-      }
-      continue;
-    }
-    // Markers before the line's start belong to lines already visited.
-    if (line > at) markers &= line - at >= 16 ? 0 : ~0u << (line - at);
-    for (uint32_t ends = crs; ends != 0; ends &= ends - 1) {
-      const uint32_t bit = uint32_t(__builtin_ctz(ends));
-      const uint32_t before_end = markers & ((1u << bit) - 1);
-      if (first == std::string_view::npos && before_end != 0) {
-        first = size_t(at + __builtin_ctz(before_end) - line);
-      }
-      markers &= ~((2u << bit) - 1);
-      visit(std::string_view(line, size_t(at + bit - line)), first);
-      line = at + bit + 2;
-      first = std::string_view::npos;
-    }
-    if (first == std::string_view::npos && markers != 0) {
-      first = size_t(at + __builtin_ctz(markers) - line);
-    }
   }
+  if (cr_before != 0) ++at;  // the LF of the CR that ended the last sixteen
 #endif
   for (; at < end; ++at) {
     const char c = *at;
-    if ((c == '\r' || c == '\n' || c == end_mark || c == marker) && !take(at)) break;
+    if (c == marker || c == end_mark || c == '\n') return at;
+    if (c == pair_first && end - at > 1 && at[1] == pair_second) return at;
+    if (c == '\r' && (end - at < 2 || at[1] != '\n')) return at;
+    if (c == '\r') ++at;
   }
-  return size_t(line - begin);
+  return end;
 }
 
 // Calls lone(at) for every line end at the start of bytes that is a lone CR or a lone LF, in
