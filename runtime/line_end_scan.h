@@ -122,40 +122,35 @@ size_t ForEachLeadingLoneLineEnd(std::string_view bytes, char end_mark, Lone&& l
   };
   const char* at = begin;
 #if defined(__SSE2__)
-  // Sixteen bytes without an end mark are taken by their masks alone, unless their last byte
-  // is a CR that ends the bytes: only the lone line ends among them are visited, and the next
-  // line begins after their last line end. Others go byte by byte through take.
+  // Sixteen bytes without an end mark are taken by their masks alone: only the lone line ends
+  // among them are visited, and the next line begins after their last line end. Sixteen with
+  // an end mark go byte by byte through take.
   const __m128i cr = _mm_set1_epi8('\r');
   const __m128i lf = _mm_set1_epi8('\n');
   const __m128i mark = _mm_set1_epi8(end_mark);
-  uint32_t cr_before = 0;  // 1 when the byte before the sixteen is a CR
-  for (; end - at >= 16; at += 16) {
+  uint32_t cr_before = 0;  // 1 when the byte before the sixteen is a CR and the first its LF
+  for (; end - at > 16; at += 16) {
+    if (cr_before != 0) line = at + 1;
     const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 1));
     const uint32_t crs = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, cr)));
     const uint32_t lfs = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, lf)));
-    const uint32_t marks = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, mark)));
-    const bool more = end - at > 16;
-    const uint32_t lf_after = (lfs >> 1) | (more && at[16] == '\n' ? 0x8000u : 0);
-    const uint32_t lone_crs = crs & ~lf_after;
-    const uint32_t lone_lfs = lfs & ~((crs << 1) | cr_before);
-    cr_before = crs >> 15;
-    if (marks != 0 || ((crs & 0x8000) != 0 && !more)) {
-      for (uint32_t hits = crs | lfs | marks; hits != 0; hits &= hits - 1) {
+    if (const uint32_t marks = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, mark)))) {
+      const uint32_t before_mark = (1u << __builtin_ctz(marks)) - 1;
+      for (uint32_t hits = (crs | lfs) & before_mark; hits != 0; hits &= hits - 1) {
         if (!take(at + __builtin_ctz(hits))) return size_t(line - begin);
       }
-      continue;
+      return size_t(line - begin);  // the text ends at the end mark
     }
+    const uint32_t lone_crs = crs & ~uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(next, lf)));
+    const uint32_t lone_lfs = lfs & ~((crs << 1) | cr_before);
     for (uint32_t lone_ends = lone_crs | lone_lfs; lone_ends != 0; lone_ends &= lone_ends - 1) {
       lone(at + __builtin_ctz(lone_ends));
     }
-    // The last line end: an LF, a lone CR, or a CR whose LF is the byte after the sixteen.
-    const uint32_t ends = lfs | lone_crs;
-    if ((crs & ~lone_crs & 0x8000) != 0) {
-      line = at + 17;
-    } else if (ends != 0) {
-      line = at + 32 - __builtin_clz(ends);
-    }
+    if (const uint32_t ends = lfs | lone_crs) line = at + 32 - __builtin_clz(ends);
+    cr_before = (crs & ~lone_crs) >> 15;
   }
+  if (cr_before != 0) line = at + 1;
 #endif
   for (; at < end; ++at) {
     const char c = *at;
