@@ -70,8 +70,10 @@ QUORVEX_ALWAYS_INLINE int LowestHitEndingIn(const EntryTrieView& trie, std::stri
   const char* const begin = text.data();
   const char* const end = begin + text.size();
   const char* equals = begin + std::min(first_equals, text.size());
+  // The first "=" is most often where the caller says; the others are looked for.
   while (equals < end &&
-         (equals = static_cast<const char*>(std::memchr(equals, '=', size_t(end - equals))))) {
+         (*equals == '=' ||
+          (equals = static_cast<const char*>(std::memchr(equals, '=', size_t(end - equals)))))) {
     const size_t at = size_t(equals - begin);
     ++equals;
     const bool after_space = at > 0 ? text[at - 1] == ' ' : !before.empty() && before.back() == ' ';

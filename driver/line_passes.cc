@@ -97,7 +97,8 @@ size_t FilterCrLfLines(LineFilter& filter, std::string_view bytes, TextChannel& 
     }
     next = stop + kCrLf.size();
     const std::string_view text(line, size_t(stop - line));
-    const FilterDecision decision = filter.Filter(text, text.find('=', size_t(from - line)));
+    const size_t equals = *from == '=' ? size_t(from - line) : text.find('=', size_t(from - line));
+    const FilterDecision decision = filter.Filter(text, equals);
     if (decision.action == FilterAction::kKeep) continue;
     WriteCheckedLines(to, std::string_view(unwritten, size_t(line - unwritten)));
     unwritten = next;
