@@ -27,8 +27,7 @@ QUORVEX_ALWAYS_INLINE int BitCount(uint64_t bits) {
   return int((bits * 0x0101010101010101u) >> 56);
 }
 
-QUORVEX_ALWAYS_INLINE uint16_t Child(const EntryTrieView& trie, uint16_t node,
-                                     unsigned char byte) {
+QUORVEX_ALWAYS_INLINE uint16_t Child(const EntryTrieView& trie, uint16_t node, unsigned char byte) {
   const unsigned symbol = trie.symbol[byte];
   const EntryTrieNode& cells = trie.nodes[node];
   // A byte that no entry holds has the symbol 64, which no mask holds.
@@ -62,6 +61,12 @@ QUORVEX_ALWAYS_INLINE int LowestEndingAt(const EntryTrieView& trie, std::string_
   return lowest;
 }
 
+// The first "=" in [from, end), or end when there is none.
+QUORVEX_ALWAYS_INLINE const char* FindEquals(const char* from, const char* end) {
+  const void* found = from < end ? std::memchr(from, '=', size_t(end - from)) : nullptr;
+  return found != nullptr ? static_cast<const char*>(found) : end;
+}
+
 // Each "=" in text that follows a space (the space may be the last byte of before) ends the
 // patterns of the entries that end just before that space.
 QUORVEX_ALWAYS_INLINE int LowestHitEndingIn(const EntryTrieView& trie, std::string_view before,
@@ -71,11 +76,9 @@ QUORVEX_ALWAYS_INLINE int LowestHitEndingIn(const EntryTrieView& trie, std::stri
   const char* const end = begin + text.size();
   const char* equals = begin + std::min(first_equals, text.size());
   // The first "=" is most often where the caller says; the others are looked for.
-  while (equals < end &&
-         (*equals == '=' ||
-          (equals = static_cast<const char*>(std::memchr(equals, '=', size_t(end - equals)))))) {
+  if (equals < end && *equals != '=') equals = FindEquals(equals, end);
+  for (; equals != end; equals = FindEquals(equals + 1, end)) {
     const size_t at = size_t(equals - begin);
-    ++equals;
     const bool after_space = at > 0 ? text[at - 1] == ' ' : !before.empty() && before.back() == ' ';
     if (after_space) {
       lowest = std::min(lowest, LowestEndingAt(trie, before, text, before.size() + at - 1));
@@ -84,8 +87,8 @@ QUORVEX_ALWAYS_INLINE int LowestHitEndingIn(const EntryTrieView& trie, std::stri
   return lowest == kNoHit ? 0 : lowest;
 }
 
-int PortableHitEndingIn(const EntryTrieView& trie, std::string_view before,
-                        std::string_view text, size_t first_equals) {
+int PortableHitEndingIn(const EntryTrieView& trie, std::string_view before, std::string_view text,
+                        size_t first_equals) {
   return LowestHitEndingIn(trie, before, text, first_equals);
 }
 
@@ -95,9 +98,9 @@ int PortableHitEndingIn(const EntryTrieView& trie, std::string_view before,
 // starts. Elsewhere the portable search is the only one.
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 __attribute__((target("popcnt"))) int PopcntHitEndingIn(const EntryTrieView& trie,
-                                                         std::string_view before,
-                                                         std::string_view text,
-                                                         size_t first_equals) {
+                                                        std::string_view before,
+                                                        std::string_view text,
+                                                        size_t first_equals) {
   return LowestHitEndingIn(trie, before, text, first_equals);
 }
 

@@ -1,6 +1,7 @@
 #ifndef QUORVEX_DRIVER_LINE_FILTER_H_
 #define QUORVEX_DRIVER_LINE_FILTER_H_
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>

@@ -72,9 +72,9 @@ inline const char* FindMarkerOrOtherLineEnd(const char* from, const char* end, c
     const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(at + 1));
     const uint32_t crs = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, cr)));
     const uint32_t lfs = uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, lf)));
-    const __m128i found = _mm_or_si128(
-        _mm_or_si128(_mm_cmpeq_epi8(chunk, mark), _mm_cmpeq_epi8(chunk, wanted)),
-        _mm_and_si128(_mm_cmpeq_epi8(chunk, first), _mm_cmpeq_epi8(next, second)));
+    const __m128i found =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, mark), _mm_cmpeq_epi8(chunk, wanted)),
+                     _mm_and_si128(_mm_cmpeq_epi8(chunk, first), _mm_cmpeq_epi8(next, second)));
     const uint32_t lone_crs = crs & ~uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(next, lf)));
     const uint32_t lone_lfs = lfs & ~((crs << 1) | cr_before);
     if (const uint32_t stops = uint32_t(_mm_movemask_epi8(found)) | lone_crs | lone_lfs) {
