@@ -29,7 +29,11 @@ std::vector<std::string> AdditionPatterns();
 // occurrences that lie wholly in the part before, which the caller finds once with FirstHit.
 class AdditionSearch {
  public:
-  explicit AdditionSearch(EntryTrieView trie) : trie_(trie) {}
+  // The search of FirstHitEndingIn, made for the processor the process runs on.
+  using HitEndingIn = int (*)(const EntryTrieView& trie, std::string_view before,
+                              std::string_view text, size_t first_equals);
+
+  explicit AdditionSearch(EntryTrieView trie);
 
   // The search over the additions table's entries.
   static const AdditionSearch& ForTable();
@@ -44,14 +48,13 @@ class AdditionSearch {
   // that knows where the first "=" of text lies passes its offset as first_equals, so that the
   // scan starts there; text.size() when it holds none.
   int FirstHitEndingIn(std::string_view before, std::string_view text,
-                       size_t first_equals = 0) const;
+                       size_t first_equals = 0) const {
+    return hit_ending_in_(trie_, before, text, first_equals);
+  }
 
  private:
-  int LowestEndingAt(std::string_view before, std::string_view text, size_t end) const;
-  bool Descend(uint16_t& node, const char* first, const char* last, int& lowest) const;
-  uint16_t Child(uint16_t node, unsigned char byte) const;
-
   EntryTrieView trie_;
+  HitEndingIn hit_ending_in_;
 };
 
 }  // namespace quorvex

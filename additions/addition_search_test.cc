@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <random>
@@ -30,28 +31,32 @@ std::vector<std::string> TableEntries() {
 TEST(AdditionSearchTest, TheBuiltInTrieIsTheOneTheTableGives) {
   const EntryTrie made = BuildEntryTrie(TableEntries());
   const EntryTrieView built_in = TableEntryTrie();
-  ASSERT_EQ(built_in.node_count, made.label.size());
-  const size_t nodes = built_in.node_count;
-  EXPECT_EQ(std::vector<uint16_t>(built_in.first_child, built_in.first_child + nodes + 1),
-            made.first_child);
-  EXPECT_EQ(std::vector<uint8_t>(built_in.label, built_in.label + nodes), made.label);
-  EXPECT_EQ(std::vector<uint16_t>(built_in.lowest, built_in.lowest + nodes), made.lowest);
-  EXPECT_EQ(std::vector<uint16_t>(built_in.root_child, built_in.root_child + 256), made.root_child);
+  ASSERT_EQ(built_in.node_count, made.nodes.size());
+  EXPECT_TRUE(std::equal(made.nodes.begin(), made.nodes.end(), built_in.nodes));
+  EXPECT_EQ(std::vector<uint8_t>(built_in.symbol, built_in.symbol + 256), made.symbol);
 }
 
-// Every two-byte entry whose last byte is below last_bytes: a trie of 1 + 257 * last_bytes
-// nodes.
-std::vector<std::string> TwoByteEntries(int last_bytes) {
+// Every two-byte entry over the first 40 letters and digits, then the first three_byte_entries
+// three-byte ones: a trie of 1 + 40 + 1600 + three_byte_entries nodes.
+std::vector<std::string> ShortEntries(int three_byte_entries) {
+  const std::string symbols = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcd";
   std::vector<std::string> entries;
-  for (int first = 0; first < 256; ++first) {
-    for (int last = 0; last < last_bytes; ++last) entries.push_back({char(first), char(last)});
+  for (char first : symbols) {
+    for (char last : symbols) entries.push_back({first, last});
+  }
+  for (int i = 0; i < three_byte_entries; ++i) {
+    entries.push_back({symbols[i / 1600], symbols[i / 40 % 40], symbols[i % 40]});
   }
   return entries;
 }
 
-TEST(AdditionSearchTest, TrieCellsHoldSixteenBits) {
-  EXPECT_EQ(BuildEntryTrie(TwoByteEntries(254)).label.size(), 1u + 257u * 254u);
-  EXPECT_THROW(BuildEntryTrie(TwoByteEntries(255)), std::length_error);  // 65536 nodes
+TEST(AdditionSearchTest, TrieCellsHoldSixteenBitsAndSymbolsSixtyFourBytes) {
+  EXPECT_EQ(BuildEntryTrie(ShortEntries(63894)).nodes.size(), 65535u);
+  EXPECT_THROW(BuildEntryTrie(ShortEntries(63895)), std::length_error);  // 65536 nodes
+  std::string bytes;
+  for (int byte = 0; byte < 64; ++byte) bytes += char(byte * 4);
+  EXPECT_EQ(BuildEntryTrie({bytes}).nodes.size(), 65u);
+  EXPECT_THROW(BuildEntryTrie({bytes + "\x01"}), std::length_error);  // 65 different bytes
 }
 
 TEST(AdditionSearchTest, LowestIndexWinsWhereverItsPatternEnds) {

@@ -28,34 +28,47 @@ void Insert(GrowingNode& root, const std::string& entry, uint16_t index) {
   if (node->lowest == 0) node->lowest = index;
 }
 
+// Numbers the bytes the entries hold in increasing order.
+std::vector<uint8_t> SymbolsOf(const std::vector<std::string>& entries) {
+  std::vector<bool> held(256, false);
+  for (const std::string& entry : entries) {
+    for (char byte : entry) held[static_cast<uint8_t>(byte)] = true;
+  }
+  std::vector<uint8_t> symbol(256, EntryTrieView::kNoSymbol);
+  uint8_t next = 0;
+  for (int byte = 0; byte < 256; ++byte) {
+    if (!held[byte]) continue;
+    if (next == EntryTrieView::kNoSymbol) throw std::length_error("entry trie: too many bytes");
+    symbol[byte] = next++;
+  }
+  return symbol;
+}
+
 // Numbers the nodes breadth first and lays out their cells.
-EntryTrie LayOut(const GrowingNode& root) {
+EntryTrie LayOut(const GrowingNode& root, std::vector<uint8_t> symbol) {
   EntryTrie trie;
-  std::deque<std::pair<const GrowingNode*, uint8_t>> pending{{&root, 0}};
+  std::deque<const GrowingNode*> pending{&root};
   size_t next_child = 1;
   while (!pending.empty()) {
-    const auto [node, label] = pending.front();
+    const GrowingNode* node = pending.front();
     pending.pop_front();
-    trie.first_child.push_back(static_cast<uint16_t>(next_child));
-    trie.label.push_back(label);
-    trie.lowest.push_back(node->lowest);
-    for (const auto& [byte, child] : node->children) pending.emplace_back(child.get(), byte);
+    if (next_child > kCellLimit) throw std::length_error("entry trie: too many nodes");
+    uint64_t mask = 0;
+    for (const auto& [byte, child] : node->children) {
+      mask |= uint64_t{1} << symbol[byte];
+      pending.push_back(child.get());
+    }
+    trie.nodes.push_back({mask, static_cast<uint16_t>(next_child), node->lowest});
     next_child += node->children.size();
   }
-  if (next_child > kCellLimit) throw std::length_error("entry trie: too many nodes");
-  trie.first_child.push_back(static_cast<uint16_t>(next_child));
-  trie.root_child.assign(256, 0);
-  for (uint16_t child = trie.first_child[0]; child < trie.first_child[1]; ++child) {
-    trie.root_child[trie.label[child]] = child;
-  }
+  trie.symbol = std::move(symbol);
   return trie;
 }
 
 }  // namespace
 
 EntryTrieView EntryTrie::View() const {
-  return EntryTrieView{label.size(), first_child.data(), label.data(), lowest.data(),
-                       root_child.data()};
+  return EntryTrieView{nodes.size(), nodes.data(), symbol.data()};
 }
 
 EntryTrie BuildEntryTrie(const std::vector<std::string>& entries) {
@@ -64,7 +77,7 @@ EntryTrie BuildEntryTrie(const std::vector<std::string>& entries) {
   for (size_t i = 0; i < entries.size(); ++i) {
     Insert(root, entries[i], static_cast<uint16_t>(i + 1));
   }
-  return LayOut(root);
+  return LayOut(root, SymbolsOf(entries));
 }
 
 }  // namespace quorvex

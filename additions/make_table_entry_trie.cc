@@ -23,21 +23,29 @@ void WriteArray(std::ostream& out, const char* type, const char* name,
   out << "\n};\n\n";
 }
 
+// The nodes, one to a line: child mask, first child, lowest index.
+void WriteNodes(std::ostream& out, const std::vector<EntryTrieNode>& nodes) {
+  out << "constexpr EntryTrieNode kNodes[] = {\n";
+  for (const EntryTrieNode& node : nodes) {
+    out << "    {0x" << std::hex << node.child_mask << std::dec << "u, " << node.first_child << ", "
+        << node.lowest << "},\n";
+  }
+  out << "};\n\n";
+}
+
 void WriteSource(std::ostream& out, const EntryTrie& trie) {
   out << "// Made from the additions table by make_table_entry_trie when the program is built.\n"
          "#include \"additions/table_entry_trie.h\"\n\n"
          "#include <cstdint>\n\n"
          "namespace quorvex {\n"
          "namespace {\n\n";
-  WriteArray(out, "uint16_t", "kFirstChild", trie.first_child);
-  WriteArray(out, "uint8_t", "kLabel", trie.label);
-  WriteArray(out, "uint16_t", "kLowest", trie.lowest);
-  WriteArray(out, "uint16_t", "kRootChild", trie.root_child);
+  WriteNodes(out, trie.nodes);
+  WriteArray(out, "uint8_t", "kSymbol", trie.symbol);
   out << "}  // namespace\n\n"
          "EntryTrieView TableEntryTrie() {\n"
          "  return EntryTrieView{"
-      << trie.label.size()
-      << ", kFirstChild, kLabel, kLowest, kRootChild};\n"
+      << trie.nodes.size()
+      << ", kNodes, kSymbol};\n"
          "}\n\n"
          "}  // namespace quorvex\n";
 }

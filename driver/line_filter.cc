@@ -3,15 +3,9 @@
 namespace quorvex {
 namespace {
 
-constexpr std::string_view kHeaderWord = "object ";
-constexpr std::string_view kHeaderColon = ": ";
 constexpr std::string_view kValueSeparator = " = ";
 constexpr std::string_view kScaledTrue = "Scaled = True";
 constexpr std::string_view kTrue = "True";
-
-bool StartsWith(std::string_view text, std::string_view start) {
-  return text.substr(0, start.size()) == start;
-}
 
 bool EndsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
@@ -61,19 +55,6 @@ FilterDecision DropDecision() {
 }
 
 }  // namespace
-
-std::string_view TrimmedLine(std::string_view line) {
-  size_t first = 0;
-  while (first < line.size() && line[first] == ' ') ++first;
-  return line.substr(first);
-}
-
-std::optional<std::string_view> HeaderClassText(std::string_view trimmed) {
-  if (!StartsWith(trimmed, kHeaderWord)) return std::nullopt;
-  const size_t colon = trimmed.find(kHeaderColon);
-  if (colon == std::string_view::npos) return std::nullopt;
-  return trimmed.substr(colon + kHeaderColon.size());
-}
 
 FilterDecision LineFilter::Filter(std::string_view line, size_t first_equals) {
   if (open_brackets_ > 0) return DropContinuation(line);

@@ -1,11 +1,13 @@
 #ifndef QUORVEX_DRIVER_LINE_FILTER_H_
 #define QUORVEX_DRIVER_LINE_FILTER_H_
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "additions/addition_search.h"
+#include "runtime/line_end_scan.h"
 
 namespace quorvex {
 
@@ -23,12 +25,30 @@ struct FilterDecision {
   std::string_view report;  // the line for the console; empty when there is none
 };
 
-// The line without its leading spaces (tabs stay).
-std::string_view TrimmedLine(std::string_view line);
+// The line without its leading spaces (tabs stay). Indentation is often deep, so it is
+// measured eight bytes at a time.
+inline std::string_view TrimmedLine(std::string_view line) {
+  constexpr uint64_t kSpaces = 0x2020202020202020u;
+  size_t first = 0;
+  for (; line.size() - first >= 8; first += 8) {
+    if (const uint64_t other = LoadWordLowFirst(line.data() + first) ^ kSpaces) {
+      return line.substr(first + size_t(__builtin_ctzll(other) / 8));
+    }
+  }
+  while (first < line.size() && line[first] == ' ') ++first;
+  return line.substr(first);
+}
 
 // For an object header ("object Name: TClass", the trimmed line starting with "object " and
 // holding ": " after it), the text after its first ": "; nothing for any other line.
-std::optional<std::string_view> HeaderClassText(std::string_view trimmed);
+inline std::optional<std::string_view> HeaderClassText(std::string_view trimmed) {
+  constexpr std::string_view kHeaderWord = "object ";
+  constexpr std::string_view kHeaderColon = ": ";
+  if (trimmed.substr(0, kHeaderWord.size()) != kHeaderWord) return std::nullopt;
+  const size_t colon = trimmed.find(kHeaderColon);
+  if (colon == std::string_view::npos) return std::nullopt;
+  return trimmed.substr(colon + kHeaderColon.size());
+}
 
 // The filter pass of the conversion run, one line at a time, in the order of the text.
 //
@@ -59,6 +79,11 @@ class LineFilter {
   // The same, for a caller that has found the offset of the first "=" in line already (npos
   // when it holds none): a line without one is searched no further.
   FilterDecision Filter(std::string_view line, size_t first_equals);
+
+  // True when Filter would keep, as it is and changing nothing, every line that holds neither
+  // "=" nor "ob" (an object header holds "object "): no dropped value is open and the class
+  // prefix holds no pattern by itself. Callers may then pass such lines over.
+  bool KeepsUnmarkedLines() const { return open_brackets_ == 0 && prefix_hit_ == 0; }
 
   const std::string& CurrentClassPrefix() const { return current_class_prefix_; }
 

@@ -37,17 +37,6 @@ void WriteCheckedLines(TextChannel& channel, std::string_view lines) {
   CheckIo();
 }
 
-// Writes whole lines, whatever their line ends (CR LF, a lone CR, a lone LF), each followed by
-// CR LF: the lines between two lone line ends go as they stand, together with the next line.
-void WriteWithCrLf(TextChannel& channel, std::string_view lines) {
-  const char* run = lines.data();
-  ForEachLoneLineEnd(lines, [&](const char* lone) {
-    WriteCheckedLine(channel, std::string_view(run, size_t(lone - run)));
-    run = lone + 1;
-  });
-  WriteCheckedLines(channel, std::string_view(run, size_t(lines.data() + lines.size() - run)));
-}
-
 // Writes what a decision on a line not kept asks for: the rewritten line; then tells observer.
 void WriteChanges(std::string_view line, const FilterDecision& decision, TextChannel& to,
                   FilterObserver& observer) {
@@ -65,30 +54,82 @@ void FilterLine(LineFilter& filter, std::string_view line, TextChannel& to,
   }
 }
 
-// Filters whole lines, each ended by CR LF (and holding no other CR). Consecutive kept lines
-// are written together, with their own line ends, before anything that follows them.
-void FilterCrLfLines(LineFilter& filter, std::string_view lines, TextChannel& to,
-                     FilterObserver& observer) {
-  size_t unwritten = 0;  // where the kept lines not yet written begin
-  ForEachCrLfLine(lines, '=', [&](std::string_view line, size_t first_equals) {
-    const FilterDecision decision = filter.Filter(line, first_equals);
-    if (decision.action == FilterAction::kKeep) return;
-    const size_t start = size_t(line.data() - lines.data());
-    WriteCheckedLines(to, lines.substr(unwritten, start - unwritten));
-    unwritten = start + line.size() + kCrLf.size();
-    WriteChanges(line, decision, to, observer);
+// The start of the line that holds at: the byte after the last LF before it, or start.
+const char* StartOfLine(const char* start, const char* at) {
+  while (at > start && at[-1] != '\n') --at;
+  return at;
+}
+
+// The end of the last line in [start, end) that ends with an LF, or start when none does.
+const char* AfterLastLineEnd(const char* start, const char* end) {
+  const char* after = end;
+  while (after > start && after[-1] != '\n') --after;
+  return after;
+}
+
+// Filters the lines at the start of bytes that end with CR LF and lie whole in them, and
+// returns the number of their bytes. Consecutive kept lines are written together, with their
+// own line ends, before anything that follows them.
+//
+// While the filter keeps every line without "=" and without "ob" (the start of "object") as
+// it is, only the lines that hold one of them are looked at: a scan finds the next such byte,
+// and the lines before it are passed over whole.
+size_t FilterCrLfLines(LineFilter& filter, std::string_view bytes, TextChannel& to,
+                       FilterObserver& observer) {
+  const char* const end = bytes.data() + bytes.size();
+  const char* next = bytes.data();       // the start of the first line not taken yet
+  const char* unwritten = bytes.data();  // where the kept lines not yet written begin
+  while (next < end) {
+    const char* line = next;
+    const char* from = next;  // where the line's first "=" is looked for
+    if (filter.KeepsUnmarkedLines()) {
+      from = FindMarkerOrOtherLineEnd(next, end, EndMark, '=', 'o', 'b');
+      if (from == end) {
+        next = AfterLastLineEnd(next, end);
+        break;
+      }
+      line = StartOfLine(next, from);
+    }
+    const char* const stop = FindLineEnd(from, end, EndMark);
+    if (end - stop < 2 || stop[0] != '\r' || stop[1] != '\n') {
+      next = line;
+      break;
+    }
+    next = stop + kCrLf.size();
+    const std::string_view text(line, size_t(stop - line));
+    const size_t equals = *from == '=' ? size_t(from - line) : text.find('=', size_t(from - line));
+    const FilterDecision decision = filter.Filter(text, equals);
+    if (decision.action == FilterAction::kKeep) continue;
+    WriteCheckedLines(to, std::string_view(unwritten, size_t(line - unwritten)));
+    unwritten = next;
+    WriteChanges(text, decision, to, observer);
+  }
+  WriteCheckedLines(to, std::string_view(unwritten, size_t(next - unwritten)));
+  return size_t(next - bytes.data());
+}
+
+// Copies the whole lines at the start of bytes, each followed by CR LF, and returns the
+// number of their bytes: the lines between two lone line ends go as they stand.
+size_t CopyWholeLines(std::string_view bytes, TextChannel& to) {
+  const char* run = bytes.data();
+  const size_t taken = ForEachLeadingLoneLineEnd(bytes, EndMark, [&](const char* lone) {
+    WriteCheckedLine(to, std::string_view(run, size_t(lone - run)));
+    run = lone + 1;
   });
-  WriteCheckedLines(to, lines.substr(unwritten));
+  const char* const end = bytes.data() + taken;
+  WriteCheckedLines(to, std::string_view(run, size_t(end - run)));
+  return taken;
 }
 
 }  // namespace
 
+// Each round takes the lines that lie whole in the reading channel's buffer in place; a line
+// that does not is read on its own.
 void CopyLines(TextChannel& from, TextChannel& to) {
   std::string held;
   while (!CheckedAtEnd(from)) {
-    const std::string_view lines = from.ReadWholeLines();
-    if (!lines.empty()) {
-      WriteWithCrLf(to, lines);
+    if (const size_t taken = CopyWholeLines(from.Buffered(), to)) {
+      from.Consume(taken);
     } else {
       WriteCheckedLine(to, ReadCheckedLine(from, held));
     }
@@ -99,11 +140,10 @@ void FilterLines(TextChannel& from, TextChannel& to, FilterObserver& observer) {
   LineFilter filter;
   std::string held;
   while (!CheckedAtEnd(from)) {
-    const std::string_view lines = from.ReadCrLfLines();
-    if (lines.empty()) {
-      FilterLine(filter, ReadCheckedLine(from, held), to, observer);
+    if (const size_t taken = FilterCrLfLines(filter, from.Buffered(), to, observer)) {
+      from.Consume(taken);
     } else {
-      FilterCrLfLines(filter, lines, to, observer);
+      FilterLine(filter, ReadCheckedLine(from, held), to, observer);
     }
   }
 }

@@ -21,12 +21,14 @@ using testing::ScratchDir;
 using testing::WriteFileBytes;
 
 // A text of about 300 KB, so that lines cross the ends of the channels' 64 KiB buffers: lines
-// of form text, additions, headers and "Scaled = True", a few longer than a buffer, ended by
+// of form text, additions, headers (one whose class prefix itself holds a pattern, so that
+// every line after it is dropped) and "Scaled = True", a few longer than a buffer, ended by
 // CR LF, a lone LF, a lone CR or nothing at the end; with end_mark, a Ctrl-Z near the end.
 std::string MixedText(unsigned seed, bool end_mark) {
   static const char* const kPieces[] = {"  ",
                                         "object Form1: TForm1",
                                         "object E: TEdit",
+                                        "object P: TCoolBar =",
                                         "ImeMode = imDisable",
                                         "Left = 10",
                                         "Font.Charset = 0",

@@ -228,28 +228,6 @@ std::string_view TextChannel::ReadLine(std::string& held) {
   return held;
 }
 
-std::string_view TextChannel::ReadCrLfLines() {
-  if (state_ != ChannelState::kReading) return {};
-  const char* const start = bytes_.get() + cursor_;
-  const char* const next = EndOfCrLfLines(start, bytes_.get() + fill_, EndMark);
-  cursor_ += int32_t(next - start);
-  return std::string_view(start, size_t(next - start));
-}
-
-std::string_view TextChannel::ReadWholeLines() {
-  if (state_ != ChannelState::kReading) return {};
-  const char* const start = bytes_.get() + cursor_;
-  const char* const end = bytes_.get() + fill_;
-  const void* mark = std::memchr(start, EndMark, size_t(end - start));
-  const char* limit = mark ? static_cast<const char*>(mark) : end;
-  // A CR that ends the buffer may have its LF in the next one: its line is left for later.
-  if (limit == end && limit > start && limit[-1] == '\r') --limit;
-  const char* next = limit;
-  while (next > start && next[-1] != '\r' && next[-1] != '\n') --next;
-  cursor_ += int32_t(next - start);
-  return std::string_view(start, size_t(next - start));
-}
-
 bool TextChannel::AtEnd() {
   if (state_ == ChannelState::kReading && cursor_ < fill_) return bytes_[cursor_] == EndMark;
   return PeekByte() == EndMark;
@@ -268,10 +246,6 @@ int64_t TextChannel::TextAfterEndMark() {
   }
 }
 
-void TextChannel::WriteText(std::string_view text) {
-  WriteBytes(text.data(), text.size());
-}
-
 void TextChannel::WriteInteger(int32_t value, int32_t width) {
   std::string digits = std::to_string(value);
   int32_t padding = width - int32_t(digits.size());
@@ -284,20 +258,9 @@ void TextChannel::WriteInteger(int32_t value, int32_t width) {
   WriteText(digits);
 }
 
-void TextChannel::WriteLineEnd() {
-  WriteBytes("\r\n", 2);
-  EndWrittenLine();
-}
-
-void TextChannel::WriteCrLfLines(std::string_view lines) {
-  WriteBytes(lines.data(), lines.size());
-  EndWrittenLine();
-}
-
-// The step after every line end written: a character device gets the line at once.
-void TextChannel::EndWrittenLine() {
+void TextChannel::EndLineSlowly() {
   if (state_ == ChannelState::kWriting) {
-    if (flush_each_line_) DrainBuffer();
+    DrainBuffer();
   } else if (state_ != ChannelState::kReading) {
     PendingIoError = kIoErrorNotOpen;
   }

@@ -2,6 +2,7 @@
 #define QUORVEX_RUNTIME_TEXT_CHANNEL_H_
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -67,15 +68,17 @@ class TextChannel {
   // followed by SkipLine. The view points into the channel's buffer when the line lies within
   // it and into held otherwise; it stays valid until the next operation on the channel or held.
   std::string_view ReadLine(std::string& held);
-  // Reads, from the buffer only, the whole lines ahead that each end with CR LF, up to the
-  // first that does not or that the buffer does not hold whole, and returns their bytes, line
-  // ends included; empty when there is none (ReadLine reads the next line then). The view
-  // stays valid until the next operation on the channel.
-  std::string_view ReadCrLfLines();
-  // The same for whole lines with any line end: CR LF, a lone CR or a lone LF (a CR only when
-  // the buffer holds the byte after it). Stops before an end mark. It looks only at the first
-  // end mark and at the bytes after the last line end before it.
-  std::string_view ReadWholeLines();
+  // Reading: the bytes in the buffer that are not read yet (empty when there are none or the
+  // channel is not reading), to be taken in place with Consume. The last of them may be the
+  // end mark that stands for the end of the data; an end mark is never consumed. The view
+  // stays valid until the next operation on the channel other than Consume.
+  std::string_view Buffered() const {
+    return state_ == ChannelState::kReading
+               ? std::string_view(bytes_.get() + cursor_, size_t(fill_ - cursor_))
+               : std::string_view();
+  }
+  // Takes count bytes of Buffered(), none of them an end mark, as read.
+  void Consume(size_t count) { cursor_ += int32_t(count); }
   // True when no more text can be read.
   bool AtEnd();
   // Once AtEnd has said true: when the text ended at an end mark (Ctrl-Z) of the file with a
@@ -83,12 +86,26 @@ class TextChannel {
   // when the data ended there or only end marks follow. Reads the rest of the file.
   int64_t TextAfterEndMark();
 
-  void WriteText(std::string_view text);
+  void WriteText(std::string_view text) {
+    // Most texts fit into the buffer of a channel open for writing.
+    if (state_ == ChannelState::kWriting && text.size() < size_t(capacity_ - cursor_)) {
+      std::memcpy(bytes_.get() + cursor_, text.data(), text.size());
+      cursor_ += int32_t(text.size());
+    } else {
+      WriteBytes(text.data(), text.size());
+    }
+  }
   void WriteInteger(int32_t value, int32_t width);
-  void WriteLineEnd();
+  void WriteLineEnd() {
+    WriteText("\r\n");
+    EndWrittenLine();
+  }
   // Writes whole lines, each ended by CR LF, as WriteText and WriteLineEnd for each would; a
   // character device receives them at the end of the last.
-  void WriteCrLfLines(std::string_view lines);
+  void WriteCrLfLines(std::string_view lines) {
+    WriteText(lines);
+    EndWrittenLine();
+  }
 
   ChannelState State() const { return state_; }
   // The bytes written but not yet handed to the system.
@@ -106,7 +123,11 @@ class TextChannel {
   char PeekByte();
   bool FillBuffer();
   void WriteBytes(const char* data, size_t count);
-  void EndWrittenLine();
+  // The step after every line end written: a character device gets the line at once.
+  void EndWrittenLine() {
+    if (state_ != ChannelState::kWriting || flush_each_line_) EndLineSlowly();
+  }
+  void EndLineSlowly();
   bool DrainBuffer();
   void Release();
   // A channel bound to the empty name is the console.
