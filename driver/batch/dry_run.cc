@@ -4,6 +4,7 @@
 #include "driver/run_guards.h"
 #include "formstream/binary_to_text.h"
 #include "runtime/exceptions.h"
+#include "runtime/line_end_scan.h"
 #include "runtime/memory_stream.h"
 #include "runtime/streams.h"
 #include "runtime/text_channel.h"
@@ -29,9 +30,10 @@ std::vector<std::string_view> SplitTextLines(std::string_view text) {
   text = text.substr(0, text.find(EndMark));
   std::vector<std::string_view> lines;
   while (!text.empty()) {
-    size_t end = text.find_first_of("\r\n");
+    const char* line_end = FindLineEnd(text.data(), text.data() + text.size(), EndMark);
+    size_t end = size_t(line_end - text.data());
     lines.push_back(text.substr(0, end));
-    if (end == std::string_view::npos) break;
+    if (end == text.size()) break;
     size_t skip = text.compare(end, 2, "\r\n") == 0 ? 2 : 1;
     text.remove_prefix(end + skip);
   }
