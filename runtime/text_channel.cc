@@ -283,18 +283,38 @@ void TextChannel::WriteBytes(const char* data, size_t count) {
   cursor_ += int32_t(count);
 }
 
-// Writes the waiting bytes in one system write. A write that puts fewer bytes than asked
-// counts as a full disk, so that a truncated file is never reported as written.
+// Writes out the waiting bytes, then data in system writes of at most a gigabyte each.
+void TextChannel::WriteDirectly(const char* data, size_t count) {
+  constexpr size_t kLargestWrite = size_t(1) << 30;
+  if (state_ != ChannelState::kWriting) {
+    WriteBytes(data, count);
+    return;
+  }
+  if (!DrainBuffer()) return;
+  while (count > 0) {
+    const size_t piece = std::min(count, kLargestWrite);
+    if (!WriteWhole(data, int32_t(piece))) return;
+    data += piece;
+    count -= piece;
+  }
+}
+
+// Writes the waiting bytes in one system write.
 bool TextChannel::DrainBuffer() {
   int32_t waiting = cursor_;
   cursor_ = 0;
-  if (waiting == 0) return true;
-  OsResult written = System().Write(os_file_, bytes_.get(), waiting);
+  return waiting == 0 || WriteWhole(bytes_.get(), waiting);
+}
+
+// Writes count bytes in one system write. A write that puts fewer bytes than asked counts as
+// a full disk, so that a truncated file is never reported as written.
+bool TextChannel::WriteWhole(const char* data, int32_t count) {
+  OsResult written = System().Write(os_file_, data, count);
   if (written.error != 0) {
     PendingIoError = int32_t(written.error);
     return false;
   }
-  if (written.value < waiting) {
+  if (written.value < count) {
     PendingIoError = kIoErrorDiskFull;
     return false;
   }

@@ -101,9 +101,14 @@ class TextChannel {
     EndWrittenLine();
   }
   // Writes whole lines, each ended by CR LF, as WriteText and WriteLineEnd for each would; a
-  // character device receives them at the end of the last.
+  // character device receives them at the end of the last. Half a buffer of lines or more goes
+  // to the system straight from lines, behind the bytes waiting, rather than through the buffer.
   void WriteCrLfLines(std::string_view lines) {
-    WriteText(lines);
+    if (lines.size() >= size_t(kDiskCapacity / 2)) {
+      WriteDirectly(lines.data(), lines.size());
+    } else {
+      WriteText(lines);
+    }
     EndWrittenLine();
   }
 
@@ -123,6 +128,8 @@ class TextChannel {
   char PeekByte();
   bool FillBuffer();
   void WriteBytes(const char* data, size_t count);
+  void WriteDirectly(const char* data, size_t count);
+  bool WriteWhole(const char* data, int32_t count);
   // The step after every line end written: a character device gets the line at once.
   void EndWrittenLine() {
     if (state_ != ChannelState::kWriting || flush_each_line_) EndLineSlowly();

@@ -196,6 +196,41 @@ TEST(TextChannel, DiskFilesMoveInLargeBlocksCharacterDevicesByLine) {
   EXPECT_EQ(platform.reads, std::vector<int32_t>(3, TextChannel::kDiskCapacity));
 }
 
+// Lines of half a buffer or more written together go out in a write of their own, after the
+// bytes waiting and before those that follow; a short write of them is a full disk.
+TEST(TextChannel, LargeRunsOfLinesAreWrittenStraightAfterTheWaitingBytes) {
+  ScratchDir folder;
+  const std::string path = (folder / "t").string();
+  std::string lines;
+  while (lines.size() < size_t(TextChannel::kDiskCapacity / 2)) lines += "12345678\r\n";
+  for (const int64_t budget : {int64_t(-1), int64_t(100)}) {
+    CountingPlatform platform;
+    if (budget >= 0) {
+      platform.write_budget = budget;
+      platform.write_error = 0;
+    }
+    ScopedPlatform scoped(platform);
+    TextChannel channel;
+    channel.BindName(FileName(path));
+    channel.OpenForWriting();
+    channel.WriteText("ab");
+    channel.WriteLineEnd();
+    channel.WriteCrLfLines(lines);
+    const Checked direct = RunCheckIo();
+    channel.WriteText("cd");
+    channel.WriteLineEnd();
+    channel.CloseChannel();
+    const Checked closed = RunCheckIo();
+    if (budget >= 0) {
+      EXPECT_EQ(direct.message, "Disk full");
+      continue;
+    }
+    EXPECT_EQ(closed.number, 0);
+    EXPECT_EQ(platform.writes, (std::vector<int32_t>{4, int32_t(lines.size()), 4}));
+    EXPECT_EQ(ReadFileBytes(path), "ab\r\n" + lines + "cd\r\n");
+  }
+}
+
 // Writes 300 bytes as lines of 10 to a file whose disk takes 200 bytes.
 Checked WriteToFullDisk(uint32_t write_error) {
   ScratchDir folder;
