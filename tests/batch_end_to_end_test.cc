@@ -7,6 +7,7 @@
 #include <chrono>
 #include <filesystem>
 #include <map>
+#include <ostream>
 #include <regex>
 #include <string>
 #include <thread>
@@ -117,6 +118,11 @@ struct FileState {
   fs::file_time_type time;
   bool operator==(const FileState& other) const { return bytes == other.bytes; }
 };
+
+// A failing comparison of snapshots names every file with the length of its bytes.
+void PrintTo(const FileState& state, std::ostream* out) {
+  *out << state.bytes.size() << " bytes";
+}
 
 // Every file, link and folder below root by its path, with its bytes and time.
 std::map<std::string, FileState> Snapshot(const fs::path& root) {

@@ -18,15 +18,97 @@ namespace {
 // The length of a full path the system reports, terminating zero included.
 constexpr DWORD kModulePathBuffer = 261;
 
-// Kernel handles are 32 bits wide on 64-bit Windows too, so they fit an OsHandle unchanged.
-OsHandle FromHandle(HANDLE handle) {
-  if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return kNoHandle;
-  return OsHandle(HandleToLong(handle));
+// The standard handles go by these numbers, resolved each time they are used; the files the
+// process opens are numbered from kFirstFileNumber.
+constexpr OsHandle kFirstFileNumber = 3;
+
+HANDLE StdFile(OsHandle number) {
+  static const DWORD kWhich[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+  HANDLE file = GetStdHandle(kWhich[number]);
+  return file == INVALID_HANDLE_VALUE ? nullptr : file;
 }
 
-HANDLE ToHandle(OsHandle handle) {
-  return LongToHandle(handle);
-}
+// The files this process holds open, under numbers of its own. A number stays its owner's until
+// the owner closes it, also after the file beneath it was let go of (the lock a run holds on a
+// file it replaces), so that no file another thread opens meanwhile can get that number and be
+// closed by the first owner. Shared by the threads of a batch run.
+class OpenFiles {
+ public:
+  OsHandle Add(HANDLE file) {
+    std::lock_guard<std::mutex> hold(mutex_);
+    auto free = std::find_if(entries_.begin(), entries_.end(),
+                             [](const Entry& entry) { return !entry.used; });
+    if (free == entries_.end()) free = entries_.insert(entries_.end(), Entry{});
+    *free = Entry{true, file, false, {}};
+    return kFirstFileNumber + OsHandle(free - entries_.begin());
+  }
+
+  // The file under the number; nullptr when there is none, or it was let go of.
+  HANDLE Find(OsHandle number) {
+    std::lock_guard<std::mutex> hold(mutex_);
+    Entry* entry = EntryOf(number);
+    return entry ? entry->file : nullptr;
+  }
+
+  // Gives the number up. Returns false when it was not in use; file is the file still under
+  // it, nullptr when it was let go of.
+  bool Take(OsHandle number, HANDLE& file) {
+    std::lock_guard<std::mutex> hold(mutex_);
+    Entry* entry = EntryOf(number);
+    if (!entry) return false;
+    file = entry->file;
+    *entry = Entry{};
+    return true;
+  }
+
+  void RememberLock(OsHandle number, const FileIdentity& identity) {
+    std::lock_guard<std::mutex> hold(mutex_);
+    Entry* entry = EntryOf(number);
+    if (!entry) return;
+    entry->locked = true;
+    entry->identity = identity;
+  }
+
+  // Closes the files under numbers that lock the given file, keeping the numbers for their
+  // owners. Returns whether there were any.
+  bool LetGoOfLocksOn(const FileIdentity& identity) {
+    std::lock_guard<std::mutex> hold(mutex_);
+    bool any = false;
+    for (Entry& entry : entries_) {
+      if (!entry.file || !entry.locked || !entry.identity.SameFileAs(identity)) continue;
+      CloseHandle(entry.file);
+      entry.file = nullptr;
+      any = true;
+    }
+    return any;
+  }
+
+  bool IsLocked(const FileIdentity& identity) {
+    std::lock_guard<std::mutex> hold(mutex_);
+    return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& entry) {
+      return entry.file && entry.locked && entry.identity.SameFileAs(identity);
+    });
+  }
+
+ private:
+  struct Entry {
+    bool used = false;
+    HANDLE file = nullptr;
+    bool locked = false;
+    FileIdentity identity;
+  };
+
+  Entry* EntryOf(OsHandle number) {
+    if (number < kFirstFileNumber || size_t(number - kFirstFileNumber) >= entries_.size()) {
+      return nullptr;
+    }
+    Entry& entry = entries_[size_t(number - kFirstFileNumber)];
+    return entry.used ? &entry : nullptr;
+  }
+
+  std::mutex mutex_;
+  std::vector<Entry> entries_;
+};
 
 DWORD AccessOf(FileAccess access) {
   switch (access) {
@@ -65,19 +147,9 @@ DWORD MoveMethodOf(SeekOrigin origin) {
   return FILE_CURRENT;
 }
 
-// Held while the process makes handles to files and while it closes a locked one and takes
-// its number back, so that no number of a released lock is given out between the two.
-std::mutex& HandleNumbers() {
-  static std::mutex numbers;
-  return numbers;
-}
-
 // The lock of a run lies on one byte this far into the file, beyond the end of any form, so
 // that reading the file through other handles goes on while the lock is held.
 constexpr DWORD kLockOffsetHigh = 0x40000000;
-
-// The handles made in trying to take a handle's number back after closing it.
-constexpr int kNumberAttempts = 64;
 
 // Any path separator of the system.
 bool IsSeparator(char c) {
@@ -94,7 +166,6 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 class LookingHandle {
  public:
   explicit LookingHandle(const std::string& path) {
-    std::lock_guard<std::mutex> hold(HandleNumbers());
     handle_ = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -184,15 +255,14 @@ class Win32Platform : public Platform {
   }
 
   OsHandle StdHandle(StdStream stream) override {
-    DWORD which = stream == StdStream::kInput    ? STD_INPUT_HANDLE
-                  : stream == StdStream::kOutput ? STD_OUTPUT_HANDLE
-                                                 : STD_ERROR_HANDLE;
-    return FromHandle(GetStdHandle(which));
+    OsHandle number = stream == StdStream::kInput ? 0 : stream == StdStream::kOutput ? 1 : 2;
+    return StdFile(number) ? number : kNoHandle;
   }
 
   FileKind KindOf(OsHandle handle) override {
-    if (handle == kNoHandle) return FileKind::kUnknown;
-    switch (GetFileType(ToHandle(handle))) {
+    HANDLE file = FileOf(handle);
+    if (!file) return FileKind::kUnknown;
+    switch (GetFileType(file)) {
       case FILE_TYPE_CHAR:
         return FileKind::kCharacter;
       case FILE_TYPE_DISK:
@@ -211,7 +281,7 @@ class Win32Platform : public Platform {
                 FileDisposition disposition) override {
     OsResult opened = OpenShared(name, access, SharingOf(share), disposition);
     if (opened.error == ERROR_SHARING_VIOLATION && access == FileAccess::kRead &&
-        IsLockedHere(IdentityOfPath(name.name))) {
+        files_.IsLocked(IdentityOfPath(name.name))) {
       opened = OpenShared(name, access, FILE_SHARE_READ | FILE_SHARE_WRITE, disposition);
     }
     return opened;
@@ -219,9 +289,10 @@ class Win32Platform : public Platform {
 
   // A pipe whose writer has gone reads as the end of the file.
   OsResult Read(OsHandle handle, void* buffer, int32_t count) override {
-    if (handle == kNoHandle) return {0, kErrorInvalidHandle};
+    HANDLE file = FileOf(handle);
+    if (!file) return {0, kErrorInvalidHandle};
     DWORD got = 0;
-    if (ReadFile(ToHandle(handle), buffer, DWORD(count), &got, nullptr)) return {got, 0};
+    if (ReadFile(file, buffer, DWORD(count), &got, nullptr)) return {got, 0};
     DWORD error = GetLastError();
     if (error == ERROR_BROKEN_PIPE) return {0, 0};
     return {0, error};
@@ -229,12 +300,13 @@ class Win32Platform : public Platform {
 
   // Bytes go out as they are: no console translation of line ends or of Ctrl-Z.
   OsResult Write(OsHandle handle, const void* buffer, int32_t count) override {
-    if (handle == kNoHandle) return {0, kErrorInvalidHandle};
+    HANDLE file = FileOf(handle);
+    if (!file) return {0, kErrorInvalidHandle};
     const char* bytes = static_cast<const char*>(buffer);
     int64_t written = 0;
     while (written < count) {
       DWORD put = 0;
-      if (!WriteFile(ToHandle(handle), bytes + written, DWORD(count - written), &put, nullptr)) {
+      if (!WriteFile(file, bytes + written, DWORD(count - written), &put, nullptr)) {
         return {written, GetLastError()};
       }
       if (put == 0) break;
@@ -244,24 +316,35 @@ class Win32Platform : public Platform {
   }
 
   OsResult Seek(OsHandle handle, int64_t offset, SeekOrigin origin) override {
-    if (handle == kNoHandle) return {-1, kErrorInvalidHandle};
+    HANDLE file = FileOf(handle);
+    if (!file) return {-1, kErrorInvalidHandle};
     LARGE_INTEGER distance;
     distance.QuadPart = offset;
     LARGE_INTEGER position;
-    if (!SetFilePointerEx(ToHandle(handle), distance, &position, MoveMethodOf(origin))) {
+    if (!SetFilePointerEx(file, distance, &position, MoveMethodOf(origin))) {
       return {-1, GetLastError()};
     }
     return {int64_t(position.QuadPart), 0};
   }
 
+  // A number whose file was let go of is only given up.
   uint32_t Close(OsHandle handle) override {
-    if (handle == kNoHandle) return kErrorInvalidHandle;
-    if (!ForgetLock(handle)) return 0;
-    return CloseHandle(ToHandle(handle)) ? 0 : GetLastError();
+    HANDLE file = nullptr;
+    if (handle >= 0 && handle < kFirstFileNumber) {
+      file = StdFile(handle);
+      if (!file) return kErrorInvalidHandle;
+    } else if (!files_.Take(handle, file)) {
+      return kErrorInvalidHandle;
+    } else if (!file) {
+      return 0;
+    }
+    return CloseHandle(file) ? 0 : GetLastError();
   }
 
   uint32_t Sync(OsHandle handle) override {
-    return FlushFileBuffers(ToHandle(handle)) ? 0 : GetLastError();
+    HANDLE file = FileOf(handle);
+    if (!file) return kErrorInvalidHandle;
+    return FlushFileBuffers(file) ? 0 : GetLastError();
   }
 
   // Windows replaces no file that is open. When the file replaced is the input this process
@@ -269,7 +352,7 @@ class Win32Platform : public Platform {
   // replacement, which takes its name, keeps a second run out.
   uint32_t Rename(const FileName& from, const FileName& to) override {
     uint32_t error = MoveOver(from, to);
-    if (error == ERROR_ACCESS_DENIED && ReleaseLocksOn(IdentityOfPath(to.name))) {
+    if (error == ERROR_ACCESS_DENIED && files_.LetGoOfLocksOn(IdentityOfPath(to.name))) {
       error = MoveOver(from, to);
     }
     return error;
@@ -278,19 +361,36 @@ class Win32Platform : public Platform {
   // The write-through of Rename already puts the folder's entry on the disk.
   uint32_t SyncFolderOf(const FileName&) override { return 0; }
 
+  // Windows deletes no file with the read-only attribute; as unlinking a file elsewhere pays
+  // no heed to its own permissions, the attribute is taken off first (a replacement that took
+  // it from the file it was to replace is removed when its run fails), and put back should the
+  // file stay.
   uint32_t Remove(const FileName& name) override {
-    return DeleteFileA(name.name.c_str()) ? 0 : GetLastError();
+    const char* path = name.name.c_str();
+    if (DeleteFileA(path)) return 0;
+    DWORD error = GetLastError();
+    DWORD attributes = GetFileAttributesA(path);
+    if (error != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES ||
+        !(attributes & FILE_ATTRIBUTE_READONLY) ||
+        !SetFileAttributesA(path, attributes & ~DWORD(FILE_ATTRIBUTE_READONLY))) {
+      return error;
+    }
+    if (DeleteFileA(path)) return 0;
+    error = GetLastError();
+    SetFileAttributesA(path, attributes);
+    return error;
   }
 
   FileIdentity Identify(const FileName& name) override { return IdentityOfPath(name.name); }
 
   FileIdentity IdentifyOpen(OsHandle handle) override {
-    if (handle == kNoHandle) {
+    HANDLE file = FileOf(handle);
+    if (!file) {
       FileIdentity missing;
       missing.error = kErrorInvalidHandle;
       return missing;
     }
-    return IdentityOfHandle(ToHandle(handle));
+    return IdentityOfHandle(file);
   }
 
   // Only a name that is itself a link or junction is followed; every other name stays as
@@ -312,33 +412,33 @@ class Win32Platform : public Platform {
   uint32_t CopyPermissions(const FileName& from, OsHandle to) override {
     DWORD attributes = GetFileAttributesA(from.name.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)) return 0;
+    HANDLE file = FileOf(to);
+    if (!file) return kErrorInvalidHandle;
     FILE_BASIC_INFO info;
-    if (!GetFileInformationByHandleEx(ToHandle(to), FileBasicInfo, &info, sizeof info)) {
+    if (!GetFileInformationByHandleEx(file, FileBasicInfo, &info, sizeof info)) {
       return GetLastError();
     }
     info.FileAttributes |= FILE_ATTRIBUTE_READONLY;
-    return SetFileInformationByHandle(ToHandle(to), FileBasicInfo, &info, sizeof info)
-               ? 0
-               : GetLastError();
+    return SetFileInformationByHandle(file, FileBasicInfo, &info, sizeof info) ? 0 : GetLastError();
   }
 
   uint32_t LockExclusive(OsHandle handle) override {
-    if (handle == kNoHandle) return kErrorInvalidHandle;
+    HANDLE file = FileOf(handle);
+    if (!file) return kErrorInvalidHandle;
     OVERLAPPED range{};
     range.OffsetHigh = kLockOffsetHigh;
-    if (!LockFileEx(ToHandle(handle), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
-                    &range)) {
+    if (!LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &range)) {
       DWORD error = GetLastError();
       return error == ERROR_LOCK_VIOLATION ? kErrorSharingViolation : error;
     }
-    RememberLock(handle);
+    files_.RememberLock(handle, IdentityOfHandle(file));
     return 0;
   }
 
   bool IsTerminal(OsHandle handle) override {
+    HANDLE file = FileOf(handle);
     DWORD mode = 0;
-    return handle != kNoHandle && GetFileType(ToHandle(handle)) == FILE_TYPE_CHAR &&
-           GetConsoleMode(ToHandle(handle), &mode);
+    return file && GetFileType(file) == FILE_TYPE_CHAR && GetConsoleMode(file, &mode);
   }
 
   int ProcessorCount() override {
@@ -355,11 +455,7 @@ class Win32Platform : public Platform {
 
   uint32_t ListFolder(const FileName& folder, std::vector<FolderEntry>& entries) override {
     WIN32_FIND_DATAA found;
-    HANDLE search;
-    {
-      std::lock_guard<std::mutex> hold(HandleNumbers());
-      search = FindFirstFileA(JoinPath(folder.name, "*").c_str(), &found);
-    }
+    HANDLE search = FindFirstFileA(JoinPath(folder.name, "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
       DWORD error = GetLastError();
       return error == ERROR_FILE_NOT_FOUND ? 0 : error;
@@ -385,17 +481,20 @@ class Win32Platform : public Platform {
   }
 
  private:
+  // The file under a number, standard handles included; nullptr when there is none.
+  HANDLE FileOf(OsHandle number) {
+    if (number >= 0 && number < kFirstFileNumber) return StdFile(number);
+    return files_.Find(number);
+  }
+
   OsResult OpenShared(const FileName& name, FileAccess access, DWORD sharing,
                       FileDisposition disposition) {
     // A file created new is a replacement, renamed into place while its writer holds it.
     if (disposition == FileDisposition::kCreateNew) sharing |= FILE_SHARE_DELETE;
-    std::lock_guard<std::mutex> hold(HandleNumbers());
-    HANDLE handle = CreateFileA(name.name.c_str(), AccessOf(access), sharing, nullptr,
-                                CreationOf(disposition), FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return {-1, GetLastError()};
-    OsHandle opened = FromHandle(handle);
-    released_.erase(std::remove(released_.begin(), released_.end(), opened), released_.end());
-    return {opened, 0};
+    HANDLE file = CreateFileA(name.name.c_str(), AccessOf(access), sharing, nullptr,
+                              CreationOf(disposition), FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return {-1, GetLastError()};
+    return {files_.Add(file), 0};
   }
 
   static uint32_t MoveOver(const FileName& from, const FileName& to) {
@@ -405,78 +504,7 @@ class Win32Platform : public Platform {
                : GetLastError();
   }
 
-  // The locks are kept per process, shared by the threads of a batch run, under the lock of
-  // handle numbers.
-  void RememberLock(OsHandle handle) {
-    FileIdentity identity = IdentityOfHandle(ToHandle(handle));
-    std::lock_guard<std::mutex> hold(HandleNumbers());
-    locks_.push_back({handle, identity});
-  }
-
-  // Returns false when the handle was released already, and is its owner's no more.
-  bool ForgetLock(OsHandle handle) {
-    std::lock_guard<std::mutex> hold(HandleNumbers());
-    auto released = std::find(released_.begin(), released_.end(), handle);
-    if (released != released_.end()) {
-      released_.erase(released);
-      return false;
-    }
-    locks_.erase(std::remove_if(locks_.begin(), locks_.end(),
-                                [&](const HeldLock& lock) { return lock.handle == handle; }),
-                 locks_.end());
-    return true;
-  }
-
-  // Closes the handles of this process that lock the file and puts a handle to nothing in
-  // each one's place, so that the number stays its owner's until the owner closes it. Should
-  // the system give the number out elsewhere first, it is remembered as released: the owner's
-  // close then leaves it alone, and an Open that gets it takes it off. Returns whether there
-  // were any.
-  bool ReleaseLocksOn(const FileIdentity& identity) {
-    std::lock_guard<std::mutex> hold(HandleNumbers());
-    bool any = false;
-    for (auto lock = locks_.begin(); lock != locks_.end();) {
-      if (!lock->identity.SameFileAs(identity)) {
-        ++lock;
-        continue;
-      }
-      CloseHandle(ToHandle(lock->handle));
-      if (!TakeNumberBack(lock->handle)) released_.push_back(lock->handle);
-      lock = locks_.erase(lock);
-      any = true;
-    }
-    return any;
-  }
-
-  // The system gives out the number it took back last first, so a handle made right after
-  // closing one gets its number.
-  static bool TakeNumberBack(OsHandle number) {
-    std::vector<HANDLE> others;
-    bool taken = false;
-    for (int attempt = 0; attempt < kNumberAttempts && !taken; ++attempt) {
-      HANDLE placeholder = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-      if (placeholder == nullptr) break;
-      taken = FromHandle(placeholder) == number;
-      if (!taken) others.push_back(placeholder);
-    }
-    for (HANDLE other : others) CloseHandle(other);
-    return taken;
-  }
-
-  bool IsLockedHere(const FileIdentity& identity) {
-    std::lock_guard<std::mutex> hold(HandleNumbers());
-    for (const HeldLock& lock : locks_) {
-      if (lock.identity.SameFileAs(identity)) return true;
-    }
-    return false;
-  }
-
-  struct HeldLock {
-    OsHandle handle;
-    FileIdentity identity;
-  };
-  std::vector<HeldLock> locks_;
-  std::vector<OsHandle> released_;
+  OpenFiles files_;
 };
 
 Win32Platform& TheWin32Platform() {

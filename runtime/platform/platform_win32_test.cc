@@ -150,6 +150,44 @@ TEST(Win32Platform, LocksARunsInputAndReplacesFilesInOneStep) {
   EXPECT_EQ(system.Remove(FileName(form)), kErrorFileNotFound);
 }
 
+TEST(Win32Platform, TheNumberOfALetGoLockStaysItsOwnersUntilClosed) {
+  ScratchDir folder;
+  Platform& system = NativePlatform();
+  const std::string form = (folder / "form.txt").string();
+  const std::string other = (folder / "other.txt").string();
+  const FileName temporary((folder / "form.txt.quorvex-1.tmp").string());
+  WriteFileBytes(form, "original");
+  WriteFileBytes(other, "other");
+  OpenFile guard(form, FileAccess::kRead, kShareRead | kShareWrite, FileDisposition::kOpenExisting);
+  ASSERT_EQ(system.LockExclusive(guard.handle()), 0u);
+  {
+    OpenFile created(temporary.name, FileAccess::kReadWrite, kShareRead,
+                     FileDisposition::kCreateNew);
+    ASSERT_EQ(system.Rename(temporary, FileName(form)), 0u);
+  }
+  char buffer[16];
+  EXPECT_EQ(system.Read(guard.handle(), buffer, sizeof buffer).error, kErrorInvalidHandle)
+      << "the file under the number was let go of";
+  OpenFile opened(other, FileAccess::kRead, kShareNone, FileDisposition::kOpenExisting);
+  ASSERT_EQ(opened.result.error, 0u);
+  EXPECT_NE(opened.handle(), guard.handle());
+  EXPECT_EQ(system.Close(guard.handle()), 0u) << "the owner gives its number up";
+  guard.result.error = kErrorInvalidHandle;  // closed already
+  EXPECT_EQ(system.Close(guard.handle()), kErrorInvalidHandle);
+  EXPECT_EQ(system.Read(opened.handle(), buffer, sizeof buffer).value, 5)
+      << "the owner's close left the file opened since alone";
+  EXPECT_EQ(system.Close(kNoHandle), kErrorInvalidHandle);
+}
+
+TEST(Win32Platform, RemovesAFileWithTheReadOnlyAttribute) {
+  ScratchDir folder;
+  const std::string path = (folder / "replacement.tmp").string();
+  WriteFileBytes(path, "x");
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(NativePlatform().Remove(FileName(path)), 0u);
+  EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST(Win32Platform, KeepsTheReadOnlyAttributeOfAReplacedFile) {
   ScratchDir folder;
   Platform& system = NativePlatform();
