@@ -54,17 +54,11 @@ void FilterLine(LineFilter& filter, std::string_view line, TextChannel& to,
   }
 }
 
-// The start of the line that holds at: the byte after the last LF before it, or start.
+// The start of the line that holds at: the byte after the last LF before it, or start. At the
+// end of the bytes, that is the end of the last line that ends with an LF.
 const char* StartOfLine(const char* start, const char* at) {
   while (at > start && at[-1] != '\n') --at;
   return at;
-}
-
-// The end of the last line in [start, end) that ends with an LF, or start when none does.
-const char* AfterLastLineEnd(const char* start, const char* end) {
-  const char* after = end;
-  while (after > start && after[-1] != '\n') --after;
-  return after;
 }
 
 // Filters the lines at the start of bytes that end with CR LF and lie whole in them, and
@@ -85,7 +79,7 @@ size_t FilterCrLfLines(LineFilter& filter, std::string_view bytes, TextChannel& 
     if (filter.KeepsUnmarkedLines()) {
       from = FindMarkerOrOtherLineEnd(next, end, EndMark, '=', 'o', 'b');
       if (from == end) {
-        next = AfterLastLineEnd(next, end);
+        next = StartOfLine(next, end);
         break;
       }
       line = StartOfLine(next, from);

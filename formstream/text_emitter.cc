@@ -171,13 +171,18 @@ void TextEmitter::EmitBinary() {
   if (count >= kBinaryBytesPerLine) {
     EmitBinaryLines(count);
   } else if (count > 0) {
-    unsigned char bytes[kBinaryBytesPerLine];
-    char digits[2 * kBinaryBytesPerLine];
-    reader_.GetBytes(bytes, count);
-    BytesToHex(bytes, digits, count);
-    writer_.PutBytes(digits, 2 * count);
+    EmitHexOfNextBytes(count);
   }
   Put("}");
+}
+
+// Reads count bytes, at most a line's, and writes their digits.
+void TextEmitter::EmitHexOfNextBytes(int32_t count) {
+  unsigned char bytes[kBinaryBytesPerLine];
+  char digits[2 * kBinaryBytesPerLine];
+  reader_.GetBytes(bytes, count);
+  BytesToHex(bytes, digits, count);
+  writer_.PutBytes(digits, 2 * count);
 }
 
 // The lines are gathered in staged_ and handed to the writer many at a time; each line has a
@@ -198,18 +203,14 @@ void TextEmitter::EmitBinaryLines(int32_t count) {
   size_t lines = 0;
   while (count > 0) {
     int32_t k = count < kBinaryBytesPerLine ? count : kBinaryBytesPerLine;
-    char* digits = &staged_[lines * line_size + line_start];
     count -= k;
     if (reader_.Buffered() < k) {
       writer_.PutBytes(staged_.data(), int32_t(lines * line_size + line_start));
-      unsigned char bytes[kBinaryBytesPerLine];
-      reader_.GetBytes(bytes, k);
-      BytesToHex(bytes, digits, k);
-      writer_.PutBytes(digits, 2 * k);
+      EmitHexOfNextBytes(k);
       lines = 0;
       continue;
     }
-    BytesToHex(reader_.TakeBuffered(k), digits, k);
+    BytesToHex(reader_.TakeBuffered(k), &staged_[lines * line_size + line_start], k);
     if (++lines == slots || count == 0) {
       writer_.PutBytes(staged_.data(), int32_t((lines - 1) * line_size + line_start + 2 * k));
       lines = 0;

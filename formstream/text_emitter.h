@@ -34,6 +34,7 @@ class TextEmitter {
   void EmitBinary();
   // The digits of a binary value of 32 bytes or more: every 32 bytes on a line of their own.
   void EmitBinaryLines(int32_t count);
+  void EmitHexOfNextBytes(int32_t count);
   void EmitInteger(int32_t value);
   void EmitIndent();
   void EmitLineBreak();
