@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "driver/line_filter.h"
+#include "runtime/crlf_copy.h"
 #include "runtime/line_end_scan.h"
 
 namespace quorvex {
@@ -26,8 +27,7 @@ std::string_view ReadCheckedLine(TextChannel& channel, std::string& held) {
 }
 
 void WriteCheckedLine(TextChannel& channel, std::string_view line) {
-  channel.WriteText(line);
-  channel.WriteLineEnd();
+  channel.WriteLine(line);
   CheckIo();
 }
 
@@ -103,16 +103,14 @@ size_t FilterCrLfLines(LineFilter& filter, std::string_view bytes, TextChannel& 
 }
 
 // Copies the whole lines at the start of bytes, each followed by CR LF, and returns the
-// number of their bytes: the lines between two lone line ends go as they stand.
-size_t CopyWholeLines(std::string_view bytes, TextChannel& to) {
-  const char* run = bytes.data();
-  const size_t taken = ForEachLeadingLoneLineEnd(bytes, EndMark, [&](const char* lone) {
-    WriteCheckedLine(to, std::string_view(run, size_t(lone - run)));
-    run = lone + 1;
-  });
-  const char* const end = bytes.data() + taken;
-  WriteCheckedLines(to, std::string_view(run, size_t(end - run)));
-  return taken;
+// number of their bytes. The lines go through staging, where their line ends become CR LF, in
+// one write.
+size_t CopyWholeLines(std::string_view bytes, std::string& staging, TextChannel& to) {
+  const size_t room = CrLfCopyRoom(bytes.size());
+  if (staging.size() < room) staging.resize(room);
+  const CrLfCopy copy = CopyWholeCrLfLines(bytes, EndMark, staging.data());
+  WriteCheckedLines(to, std::string_view(staging.data(), copy.written));
+  return copy.taken;
 }
 
 }  // namespace
@@ -121,8 +119,9 @@ size_t CopyWholeLines(std::string_view bytes, TextChannel& to) {
 // that does not is read on its own.
 void CopyLines(TextChannel& from, TextChannel& to) {
   std::string held;
+  std::string staging;
   while (!CheckedAtEnd(from)) {
-    if (const size_t taken = CopyWholeLines(from.Buffered(), to)) {
+    if (const size_t taken = CopyWholeLines(from.Buffered(), staging, to)) {
       from.Consume(taken);
     } else {
       WriteCheckedLine(to, ReadCheckedLine(from, held));

@@ -77,29 +77,5 @@ TEST(LineEndScanTest, FindMarkerOrOtherLineEndStopsWhereAByteByByteScanDoes) {
   }
 }
 
-// The whole lines before the first end mark, with the lone CR and LF among their line ends,
-// found line by line; a CR that ends the text ends no line yet.
-TEST(LineEndScanTest, ForEachLeadingLoneLineEndFindsTheLineEndsThatAreNotCrLf) {
-  std::mt19937 random(14);
-  for (int round = 0; round < 20000; ++round) {
-    std::string text = RandomLines(random);
-    if (random() % 4 == 0) text += std::string(random() % 20, 'b') + "\r";
-    const char* const end = text.data() + text.size();
-    std::vector<size_t> expected;
-    const char* next = text.data();
-    for (const char* stop; (stop = PlainLineEnd(next, end)) < end && *stop != '\x1A';) {
-      if (*stop == '\r' && end - stop < 2) break;
-      const bool crlf = *stop == '\r' && stop[1] == '\n';
-      if (!crlf) expected.push_back(size_t(stop - text.data()));
-      next = stop + (crlf ? 2 : 1);
-    }
-    std::vector<size_t> found;
-    const size_t taken = ForEachLeadingLoneLineEnd(
-        text, '\x1A', [&](const char* at) { found.push_back(size_t(at - text.data())); });
-    ASSERT_EQ(taken, size_t(next - text.data())) << text;
-    ASSERT_EQ(found, expected) << text;
-  }
-}
-
 }  // namespace
 }  // namespace quorvex
