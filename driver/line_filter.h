@@ -81,7 +81,7 @@ class LineFilter {
   FilterDecision Filter(std::string_view line, size_t first_equals);
 
   // True when Filter would keep, as it is and changing nothing, every line that holds neither
-  // "=" nor "ob" (an object header holds "object "): no dropped value is open and the class
+  // "=" nor ":" (an object header holds ": "): no dropped value is open and the class
   // prefix holds no pattern by itself. Callers may then pass such lines over.
   bool KeepsUnmarkedLines() const { return open_brackets_ == 0 && prefix_hit_ == 0; }
 

@@ -3,9 +3,9 @@
 #include <string>
 #include <string_view>
 
+#include "driver/filter_line_scan.h"
 #include "driver/line_filter.h"
 #include "runtime/crlf_copy.h"
-#include "runtime/line_end_scan.h"
 
 namespace quorvex {
 namespace {
@@ -54,37 +54,31 @@ void FilterLine(LineFilter& filter, std::string_view line, TextChannel& to,
   }
 }
 
-// The start of the line that holds at: the byte after the last LF before it, or start. At the
-// end of the bytes, that is the end of the last line that ends with an LF.
-const char* StartOfLine(const char* start, const char* at) {
-  while (at > start && at[-1] != '\n') --at;
-  return at;
-}
-
 // Filters the lines at the start of bytes that end with CR LF and lie whole in them, and
 // returns the number of their bytes. Consecutive kept lines are written together, with their
 // own line ends, before anything that follows them.
 //
-// While the filter keeps every line without "=" and without "ob" (the start of "object") as
-// it is, only the lines that hold one of them are looked at: a scan finds the next such byte,
-// and the lines before it are passed over whole.
+// While the filter keeps every line without "=" and without ":" (an object header holds ": ")
+// as it is, only the lines that hold one of them are looked at: the scan finds the next such
+// byte, and the lines before it are passed over whole.
 size_t FilterCrLfLines(LineFilter& filter, std::string_view bytes, TextChannel& to,
                        FilterObserver& observer) {
-  const char* const end = bytes.data() + bytes.size();
+  FilterLineScan scan(bytes);
+  const char* const end = scan.End();
   const char* next = bytes.data();       // the start of the first line not taken yet
   const char* unwritten = bytes.data();  // where the kept lines not yet written begin
   while (next < end) {
     const char* line = next;
     const char* from = next;  // where the line's first "=" is looked for
     if (filter.KeepsUnmarkedLines()) {
-      from = FindMarkerOrOtherLineEnd(next, end, EndMark, '=', 'o', 'b');
+      from = scan.NextStop(next);
+      line = scan.LineStart(next, from);
       if (from == end) {
-        next = StartOfLine(next, end);
+        next = line;
         break;
       }
-      line = StartOfLine(next, from);
     }
-    const char* const stop = FindLineEnd(from, end, EndMark);
+    const char* const stop = scan.NextLineEnd(from);
     if (end - stop < 2 || stop[0] != '\r' || stop[1] != '\n') {
       next = line;
       break;

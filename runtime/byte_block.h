@@ -32,21 +32,29 @@ class ByteBlock {
 
   // The bytes equal to c.
   uint64_t Equal(char c) const {
+    return EqualAny(c);
+  }
+
+  // The bytes equal to any of cs, found together.
+  template <typename... Chars>
+  uint64_t EqualAny(Chars... cs) const {
 #if defined(__SSE2__)
-    const __m128i wanted = _mm_set1_epi8(c);
-    return PartEqual(parts_[0], wanted) | PartEqual(parts_[1], wanted) << 16 |
-           PartEqual(parts_[2], wanted) << 32 | PartEqual(parts_[3], wanted) << 48;
+    return PartEqualAny(parts_[0], cs...) | PartEqualAny(parts_[1], cs...) << 16 |
+           PartEqualAny(parts_[2], cs...) << 32 | PartEqualAny(parts_[3], cs...) << 48;
 #else
     uint64_t mask = 0;
-    for (size_t i = 0; i < kSize; ++i) mask |= uint64_t(bytes_[i] == c) << i;
+    for (size_t i = 0; i < kSize; ++i) mask |= uint64_t(((bytes_[i] == cs) || ...)) << i;
     return mask;
 #endif
   }
 
  private:
 #if defined(__SSE2__)
-  static uint64_t PartEqual(__m128i part, __m128i wanted) {
-    return uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(part, wanted)));
+  template <typename... Chars>
+  static uint64_t PartEqualAny(__m128i part, char c, Chars... cs) {
+    __m128i found = _mm_cmpeq_epi8(part, _mm_set1_epi8(c));
+    ((found = _mm_or_si128(found, _mm_cmpeq_epi8(part, _mm_set1_epi8(cs)))), ...);
+    return uint32_t(_mm_movemask_epi8(found));
   }
 
   __m128i parts_[4];
