@@ -1,10 +1,13 @@
 #include "driver/remembered_hits.h"
 
 #include <cstring>
+#include <new>
 
 namespace quorvex {
 
-RememberedHits::RememberedHits() : slots_(new Slot[size_t(1) << kSlotBits]()) {
+RememberedHits::RememberedHits()
+    : slots_(static_cast<Slot*>(std::calloc(size_t(1) << kSlotBits, sizeof(Slot)))) {
+  if (!slots_) throw std::bad_alloc();
   UsePrefix({});
 }
 
@@ -24,23 +27,39 @@ void RememberedHits::Forget() {
   std::memset(slots_.get(), 0, sizeof(Slot) << kSlotBits);
 }
 
-// The name eight bytes at a time, each mixed into the prefix number by a multiplication whose
-// high bits depend on all bits below them; the top bits choose the slot.
+namespace {
+
+uint64_t LoadBytes(const char* at, size_t count) {
+  uint64_t bytes = 0;
+  std::memcpy(&bytes, at, count);
+  return bytes;
+}
+
+// The last one to eight bytes of a name as a number, read without a loop: two four-byte reads
+// that may overlap, or three single bytes. With the name's length, the number tells its bytes
+// apart.
+uint64_t LastBytes(const char* at, size_t count) {
+  if (count >= 4) return LoadBytes(at, 4) | LoadBytes(at + count - 4, 4) << 32;
+  return uint64_t(uint8_t(at[0])) | uint64_t(uint8_t(at[count / 2])) << 8 |
+         uint64_t(uint8_t(at[count - 1])) << 16;
+}
+
+}  // namespace
+
+// The prefix number, the length and the name eight bytes at a time, each mixed in by a
+// multiplication whose high bits depend on all bits below them; the top bits choose the slot.
 size_t RememberedHits::SlotOf(std::string_view name) const {
   constexpr uint64_t kMix = 0x9E3779B97F4A7C15u;
-  uint64_t hash = (prefix_ + name.size()) * kMix;
-  const char* at = name.data();
-  const char* const end = at + name.size();
-  for (; end - at >= 8; at += 8) {
-    uint64_t word;
-    std::memcpy(&word, at, 8);
+  auto mix = [](uint64_t hash, uint64_t word) {
     hash = (hash ^ word) * kMix;
-    hash ^= hash >> 32;
-  }
-  uint64_t last = 0;
-  for (int shift = 0; at < end; ++at, shift += 8) last |= uint64_t(uint8_t(*at)) << shift;
-  hash = (hash ^ last) * kMix;
-  hash ^= hash >> 32;
+    return hash ^ hash >> 32;
+  };
+  uint64_t hash = (uint64_t{prefix_} << 8 | name.size()) * kMix;
+  if (name.empty()) return size_t(hash >> (64 - kSlotBits));
+  const char* at = name.data();
+  const char* const last = at + name.size() - 1;
+  for (; last - at >= 8; at += 8) hash = mix(hash, LoadBytes(at, 8));
+  hash = mix(hash, LastBytes(at, size_t(last - at) + 1));
   return size_t(hash * kMix >> (64 - kSlotBits));
 }
 

@@ -2,6 +2,7 @@
 #define QUORVEX_DRIVER_REMEMBERED_HITS_H_
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -45,7 +46,7 @@ class RememberedHits {
 
  private:
   static constexpr size_t kLongestName = 58;
-  static constexpr int kSlotBits = 10;
+  static constexpr int kSlotBits = 12;
   // Past this many prefixes, all that is remembered is forgotten, so that memory stays bounded.
   static constexpr size_t kMostPrefixes = 4096;
 
@@ -60,7 +61,13 @@ class RememberedHits {
   size_t SlotOf(std::string_view name) const;
   void Forget();
 
-  std::unique_ptr<Slot[]> slots_;
+  struct FreeSlots {
+    void operator()(Slot* slots) const { std::free(slots); }
+  };
+
+  // Taken zeroed from the system (calloc), so that pages are only made as slots are used: a
+  // small form touches few of them.
+  std::unique_ptr<Slot[], FreeSlots> slots_;
   std::unordered_map<std::string, uint32_t> prefix_numbers_;
   uint32_t prefix_ = 0;
 };
