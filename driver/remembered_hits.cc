@@ -5,9 +5,10 @@
 
 namespace quorvex {
 
-RememberedHits::RememberedHits()
-    : slots_(static_cast<Slot*>(std::calloc(size_t(1) << kSlotBits, sizeof(Slot)))) {
-  if (!slots_) throw std::bad_alloc();
+RememberedHits::RememberedHits() : memory_(std::calloc(kSetCount * sizeof(Set) + kCacheLine, 1)) {
+  if (!memory_) throw std::bad_alloc();
+  const auto address = reinterpret_cast<uintptr_t>(memory_.get());
+  sets_ = reinterpret_cast<Set*>((address + kCacheLine - 1) / kCacheLine * kCacheLine);
   UsePrefix({});
 }
 
@@ -24,7 +25,7 @@ void RememberedHits::UsePrefix(std::string_view prefix) {
 
 void RememberedHits::Forget() {
   prefix_numbers_.clear();
-  std::memset(slots_.get(), 0, sizeof(Slot) << kSlotBits);
+  std::memset(static_cast<void*>(sets_), 0, kSetCount * sizeof(Set));
 }
 
 namespace {
@@ -47,20 +48,20 @@ uint64_t LastBytes(const char* at, size_t count) {
 }  // namespace
 
 // The prefix number, the length and the name eight bytes at a time, each mixed in by a
-// multiplication whose high bits depend on all bits below them; the top bits choose the slot.
-size_t RememberedHits::SlotOf(std::string_view name) const {
+// multiplication whose high bits depend on all bits below them; the top bits choose the set.
+size_t RememberedHits::SetOf(std::string_view name) const {
   constexpr uint64_t kMix = 0x9E3779B97F4A7C15u;
   auto mix = [](uint64_t hash, uint64_t word) {
     hash = (hash ^ word) * kMix;
     return hash ^ hash >> 32;
   };
   uint64_t hash = (uint64_t{prefix_} << 8 | name.size()) * kMix;
-  if (name.empty()) return size_t(hash >> (64 - kSlotBits));
+  if (name.empty()) return size_t(hash >> (64 - kSetBits));
   const char* at = name.data();
   const char* const last = at + name.size() - 1;
   for (; last - at >= 8; at += 8) hash = mix(hash, LoadBytes(at, 8));
   hash = mix(hash, LastBytes(at, size_t(last - at) + 1));
-  return size_t(hash * kMix >> (64 - kSlotBits));
+  return size_t(hash * kMix >> (64 - kSetBits));
 }
 
 }  // namespace quorvex

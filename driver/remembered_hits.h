@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 
 namespace quorvex {
 
@@ -16,9 +17,10 @@ namespace quorvex {
 // those bytes alone, and a form repeats the same classes and property names object after
 // object, so most lines find it here instead of walking the search trie.
 //
-// Each prefix gets a number; an answer is kept in one of a fixed number of slots, chosen by a
-// hash of the prefix number and the name, and a later answer for another name in that slot
-// takes its place. Names longer than a slot holds are never remembered.
+// Each prefix gets a number. An answer is kept in one of the two slots of a set, chosen by a
+// hash of the prefix number and the name; a new answer takes the place of the one that was
+// used less recently. A set fills one cache line. Names longer than a slot holds are never
+// remembered (few property names are).
 class RememberedHits {
  public:
   RememberedHits();
@@ -31,43 +33,57 @@ class RememberedHits {
   template <typename Search>
   bool HitAfter(std::string_view name, Search&& search) {
     if (name.size() > kLongestName) return search();
-    Slot& slot = slots_[SlotOf(name)];
-    if (slot.prefix == prefix_ && slot.size == name.size() &&
-        std::memcmp(slot.name, name.data(), name.size()) == 0) {
-      return slot.hit;
+    Slot* const ways = sets_[SetOf(name)].ways;
+    if (Holds(ways[0], name)) return ways[0].hit;
+    if (Holds(ways[1], name)) {
+      std::swap(ways[0], ways[1]);
+      return ways[0].hit;
     }
-    const bool hit = search();
+    ways[1] = ways[0];
+    Slot& slot = ways[0];
+    slot.hit = search();
     slot.prefix = prefix_;
     slot.size = uint8_t(name.size());
-    slot.hit = hit;
     std::memcpy(slot.name, name.data(), name.size());
-    return hit;
+    return slot.hit;
   }
 
  private:
-  static constexpr size_t kLongestName = 58;
-  static constexpr int kSlotBits = 12;
+  static constexpr size_t kLongestName = 26;
+  static constexpr int kSetBits = 11;
   // Past this many prefixes, all that is remembered is forgotten, so that memory stays bounded.
   static constexpr size_t kMostPrefixes = 4096;
 
-  // One answer; 64 bytes. Prefix number 0 marks a slot that holds none.
+  // One answer; 32 bytes. Prefix number 0 marks a slot that holds none.
   struct Slot {
     uint32_t prefix;
     uint8_t size;
     bool hit;
     char name[kLongestName];
   };
+  // The more recently used slot first.
+  struct Set {
+    Slot ways[2];
+  };
+  static constexpr size_t kSetCount = size_t(1) << kSetBits;
+  static constexpr size_t kCacheLine = 64;
+  static_assert(sizeof(Set) == kCacheLine, "a set fills one cache line");
 
-  size_t SlotOf(std::string_view name) const;
+  bool Holds(const Slot& slot, std::string_view name) const {
+    return slot.prefix == prefix_ && slot.size == name.size() &&
+           std::memcmp(slot.name, name.data(), name.size()) == 0;
+  }
+  size_t SetOf(std::string_view name) const;
   void Forget();
 
-  struct FreeSlots {
-    void operator()(Slot* slots) const { std::free(slots); }
+  struct FreeMemory {
+    void operator()(void* memory) const { std::free(memory); }
   };
 
-  // Taken zeroed from the system (calloc), so that pages are only made as slots are used: a
-  // small form touches few of them.
-  std::unique_ptr<Slot[], FreeSlots> slots_;
+  // Taken zeroed from the system (calloc), so that pages are only made as sets are used (a
+  // small form touches few of them); sets_ is its first address on a cache line.
+  std::unique_ptr<void, FreeMemory> memory_;
+  Set* sets_ = nullptr;
   std::unordered_map<std::string, uint32_t> prefix_numbers_;
   uint32_t prefix_ = 0;
 };
