@@ -1,17 +1,19 @@
 #include "runtime/crlf_copy.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "runtime/byte_block.h"
 
 namespace quorvex {
 namespace {
 
-// Copies the bytes [first, last) of the block at from, last at most ByteBlock::kSize, to out
-// in pieces of sixteen, and returns the end of the copy in out. It reads up to fifteen bytes
-// after from + last and writes up to fifteen after the copy.
+// Copies the bytes [first, last) of the block at from, last at most ByteBlock::kSize, to out,
+// and returns the end of the copy in out. The copy always moves sixty-four bytes, so that it
+// takes the same steps whatever the length: it reads up to from + first + 64 and writes up to
+// sixty-four bytes from out.
 char* CopyPiece(const char* from, int first, int last, char* out) {
-  for (int at = first; at < last; at += 16) std::memcpy(out + (at - first), from + at, 16);
+  std::memcpy(out, from + first, ByteBlock::kSize);
   return out + (last - first);
 }
 
@@ -55,7 +57,7 @@ class BytewiseCopy {
 
 }  // namespace
 
-// Sixty-four bytes at a time, while the sixteen after them are readable too (so that the
+// Sixty-four bytes at a time, while the sixty-four after them are readable too (so that the
 // pieces copied may read past their end): a block without an end mark is copied as it stands
 // where every line end in it is a CR LF, and otherwise in pieces around its lone line ends,
 // each replaced by a CR LF. Where every line end is a CR LF, the LFs are the CRs
@@ -70,7 +72,7 @@ CrLfCopy CopyWholeCrLfLines(std::string_view bytes, char end_mark, char* out) {
   char* line_out = out;      // where that line's copy begins
   const char* at = begin;
   uint64_t cr_before = 0;  // 1 when the block before at ends with a CR
-  for (; end - at >= kSize + 16; at += kSize) {
+  for (; end - at >= 2 * kSize; at += kSize) {
     const ByteBlock block(at);
     if (block.Equal(end_mark) != 0) break;
     const uint64_t crs = block.Equal('\r');

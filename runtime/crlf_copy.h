@@ -13,7 +13,7 @@ struct CrLfCopy {
 };
 
 // The room that CopyWholeCrLfLines needs for bytes: every byte may become two, and the copy
-// writes up to sixteen bytes beyond what it gives, which the next bytes written overwrite.
+// writes up to sixty-four bytes beyond what it gives, which the next bytes written overwrite.
 inline size_t CrLfCopyRoom(size_t bytes) {
   return 2 * bytes + 64;
 }
