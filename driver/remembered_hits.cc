@@ -5,11 +5,31 @@
 
 namespace quorvex {
 
-RememberedHits::RememberedHits() : memory_(std::calloc(kSetCount * sizeof(Set) + kCacheLine, 1)) {
+RememberedHits::RememberedHits() {
+  UseSets(kFirstSetBits);
+  UsePrefix({});
+}
+
+void RememberedHits::UseSets(int set_bits) {
+  const size_t bytes = sizeof(Set) << set_bits;
+  memory_.reset(std::calloc(bytes + kCacheLine, 1));
   if (!memory_) throw std::bad_alloc();
   const auto address = reinterpret_cast<uintptr_t>(memory_.get());
   sets_ = reinterpret_cast<Set*>((address + kCacheLine - 1) / kCacheLine * kCacheLine);
-  UsePrefix({});
+  set_bits_ = set_bits;
+  new_answers_ = 0;
+}
+
+void RememberedHits::Remember(std::string_view name, bool hit) {
+  if (++new_answers_ > kNewAnswersPerSet << set_bits_ && set_bits_ < kMostSetBits) {
+    UseSets(set_bits_ + 1);
+  }
+  Slot* const ways = sets_[SetOf(name)].ways;
+  ways[1] = ways[0];
+  ways[0].prefix = prefix_;
+  ways[0].size = uint8_t(name.size());
+  ways[0].hit = hit;
+  std::memcpy(ways[0].name, name.data(), name.size());
 }
 
 void RememberedHits::UsePrefix(std::string_view prefix) {
@@ -25,7 +45,7 @@ void RememberedHits::UsePrefix(std::string_view prefix) {
 
 void RememberedHits::Forget() {
   prefix_numbers_.clear();
-  std::memset(static_cast<void*>(sets_), 0, kSetCount * sizeof(Set));
+  std::memset(static_cast<void*>(sets_), 0, sizeof(Set) << set_bits_);
 }
 
 namespace {
@@ -56,12 +76,12 @@ size_t RememberedHits::SetOf(std::string_view name) const {
     return hash ^ hash >> 32;
   };
   uint64_t hash = (uint64_t{prefix_} << 8 | name.size()) * kMix;
-  if (name.empty()) return size_t(hash >> (64 - kSetBits));
+  if (name.empty()) return size_t(hash >> (64 - set_bits_));
   const char* at = name.data();
   const char* const last = at + name.size() - 1;
   for (; last - at >= 8; at += 8) hash = mix(hash, LoadBytes(at, 8));
   hash = mix(hash, LastBytes(at, size_t(last - at) + 1));
-  return size_t(hash * kMix >> (64 - kSetBits));
+  return size_t(hash * kMix >> (64 - set_bits_));
 }
 
 }  // namespace quorvex

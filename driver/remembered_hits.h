@@ -21,6 +21,9 @@ namespace quorvex {
 // hash of the prefix number and the name; a new answer takes the place of the one that was
 // used less recently. A set fills one cache line. Names longer than a slot holds are never
 // remembered (few property names are).
+//
+// The table starts small, so that a small form makes few pages of memory, and grows, losing
+// what it holds, each time it has had to take twice as many new answers as it has sets.
 class RememberedHits {
  public:
   RememberedHits();
@@ -34,23 +37,18 @@ class RememberedHits {
   bool HitAfter(std::string_view name, Search&& search) {
     if (name.size() > kLongestName) return search();
     Slot* const ways = sets_[SetOf(name)].ways;
+    if (Holds(ways[1], name)) std::swap(ways[0], ways[1]);
     if (Holds(ways[0], name)) return ways[0].hit;
-    if (Holds(ways[1], name)) {
-      std::swap(ways[0], ways[1]);
-      return ways[0].hit;
-    }
-    ways[1] = ways[0];
-    Slot& slot = ways[0];
-    slot.hit = search();
-    slot.prefix = prefix_;
-    slot.size = uint8_t(name.size());
-    std::memcpy(slot.name, name.data(), name.size());
-    return slot.hit;
+    const bool hit = search();
+    Remember(name, hit);
+    return hit;
   }
 
  private:
   static constexpr size_t kLongestName = 26;
-  static constexpr int kSetBits = 11;
+  static constexpr int kFirstSetBits = 6;
+  static constexpr int kMostSetBits = 11;
+  static constexpr size_t kNewAnswersPerSet = 2;
   // Past this many prefixes, all that is remembered is forgotten, so that memory stays bounded.
   static constexpr size_t kMostPrefixes = 4096;
 
@@ -65,7 +63,6 @@ class RememberedHits {
   struct Set {
     Slot ways[2];
   };
-  static constexpr size_t kSetCount = size_t(1) << kSetBits;
   static constexpr size_t kCacheLine = 64;
   static_assert(sizeof(Set) == kCacheLine, "a set fills one cache line");
 
@@ -74,16 +71,19 @@ class RememberedHits {
            std::memcmp(slot.name, name.data(), name.size()) == 0;
   }
   size_t SetOf(std::string_view name) const;
+  void Remember(std::string_view name, bool hit);
+  void UseSets(int set_bits);
   void Forget();
 
   struct FreeMemory {
     void operator()(void* memory) const { std::free(memory); }
   };
 
-  // Taken zeroed from the system (calloc), so that pages are only made as sets are used (a
-  // small form touches few of them); sets_ is its first address on a cache line.
+  // Taken zeroed from the system (calloc); sets_ is its first address on a cache line.
   std::unique_ptr<void, FreeMemory> memory_;
   Set* sets_ = nullptr;
+  int set_bits_ = 0;
+  size_t new_answers_ = 0;  // taken since the table was made
   std::unordered_map<std::string, uint32_t> prefix_numbers_;
   uint32_t prefix_ = 0;
 };
