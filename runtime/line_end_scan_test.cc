@@ -2,12 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <random>
 #include <string>
-#include <string_view>
-#include <utility>
-#include <vector>
 
 namespace quorvex {
 namespace {
