@@ -74,7 +74,12 @@ FilterDecision LineFilter::Filter(std::string_view line, size_t first_equals) {
   return FilterDecision();
 }
 
+// Objects of one class often follow one another; their prefix is already set.
 void LineFilter::SetClassPrefix(std::string_view class_text) {
+  if (current_class_prefix_.size() == class_text.size() + 1 &&
+      std::string_view(current_class_prefix_).substr(0, class_text.size()) == class_text) {
+    return;
+  }
   current_class_prefix_.assign(class_text);
   current_class_prefix_ += '.';
   prefix_hit_ = search_.FirstHit(current_class_prefix_);
