@@ -74,10 +74,16 @@ FilterDecision LineFilter::Filter(std::string_view line, size_t first_equals) {
   return FilterDecision();
 }
 
+// Objects of one class often follow one another; their prefix is already set.
 void LineFilter::SetClassPrefix(std::string_view class_text) {
+  if (current_class_prefix_.size() == class_text.size() + 1 &&
+      std::string_view(current_class_prefix_).substr(0, class_text.size()) == class_text) {
+    return;
+  }
   current_class_prefix_.assign(class_text);
   current_class_prefix_ += '.';
   prefix_hit_ = search_.FirstHit(current_class_prefix_);
+  remembered_.UsePrefix(current_class_prefix_);
 }
 
 // The line matches when a pattern occurs in the trimmed line or in the class prefix followed
@@ -85,10 +91,20 @@ void LineFilter::SetClassPrefix(std::string_view class_text) {
 // search of the latter answers both: the part that lies in the prefix alone was searched when
 // the prefix was set, and the line is searched once, its matches running on into the prefix.
 // A pattern ends with "=", so a line without one matches through the prefix alone.
-bool LineFilter::MatchesAddition(std::string_view trimmed, size_t first_equals) const {
+//
+// Whether a pattern ends at the first "=" depends on the text before it alone, and is mostly
+// remembered from an earlier line; the other "=", which few lines hold, are searched.
+bool LineFilter::MatchesAddition(std::string_view trimmed, size_t first_equals) {
   if (prefix_hit_ != 0) return true;
-  return first_equals < trimmed.size() &&
-         search_.FirstHitEndingIn(current_class_prefix_, trimmed, first_equals) != 0;
+  if (first_equals >= trimmed.size()) return false;
+  const bool at_first = remembered_.HitAfter(trimmed.substr(0, first_equals), [&] {
+    const std::string_view through_first = trimmed.substr(0, first_equals + 1);
+    return search_.FirstHitEndingIn(current_class_prefix_, through_first, first_equals) != 0;
+  });
+  if (at_first) return true;
+  const size_t next = trimmed.find('=', first_equals + 1);
+  return next != std::string_view::npos &&
+         search_.FirstHitEndingIn(current_class_prefix_, trimmed, next) != 0;
 }
 
 FilterDecision LineFilter::Drop(std::string_view trimmed) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "additions/addition_search.h"
+#include "driver/remembered_hits.h"
 #include "runtime/line_end_scan.h"
 
 namespace quorvex {
@@ -81,7 +82,7 @@ class LineFilter {
   FilterDecision Filter(std::string_view line, size_t first_equals);
 
   // True when Filter would keep, as it is and changing nothing, every line that holds neither
-  // "=" nor "ob" (an object header holds "object "): no dropped value is open and the class
+  // "=" nor ":" (an object header holds ": "): no dropped value is open and the class
   // prefix holds no pattern by itself. Callers may then pass such lines over.
   bool KeepsUnmarkedLines() const { return open_brackets_ == 0 && prefix_hit_ == 0; }
 
@@ -89,12 +90,13 @@ class LineFilter {
 
  private:
   void SetClassPrefix(std::string_view class_text);
-  bool MatchesAddition(std::string_view trimmed, size_t first_equals) const;
+  bool MatchesAddition(std::string_view trimmed, size_t first_equals);
   FilterDecision Drop(std::string_view trimmed);
   FilterDecision RewriteScaled(std::string_view line);
   FilterDecision DropContinuation(std::string_view line);
 
   const AdditionSearch& search_ = AdditionSearch::ForTable();
+  RememberedHits remembered_;
   std::string current_class_prefix_;
   int prefix_hit_ = 0;     // the search's answer for the prefix alone
   int open_brackets_ = 0;  // depth of a dropped value still open at the end of the last line

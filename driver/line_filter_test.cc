@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
+
+#include "additions/additions_table.h"
 
 namespace quorvex {
 namespace {
@@ -115,6 +118,35 @@ TEST(LineFilterTest, InheritedObjectsKeepTheOuterPrefix) {
   EXPECT_EQ(out.lines,
             (Lines{"object F: TForm1", "  inherited E: TEdit", "    ImeMode = imDisable"}));
   EXPECT_EQ(out.reports, Lines{"Skipped: TForm1.Font.Charset = 0"});
+}
+
+// The same property names come back under many classes, and a class comes back after others:
+// every line is dropped exactly when the search of the prefix and the line finds a pattern,
+// however often its name was seen before, under more classes than the filter remembers at once.
+TEST(LineFilterTest, RepeatedNamesUnderManyClassesAreSearchedLikeNewOnes) {
+  std::vector<std::string> classes = {"TForm1", "TEdit", "TDBEdit", "TSpeedButton [1]", "X"};
+  std::vector<std::string> names = {"Left", "Caption", "ImeMode", "Font.Charset", "", "x=y"};
+  for (int index = 1; index <= kAdditionCount; index += 7) {
+    const std::string entry(AdditionAt(index));
+    const size_t dot = entry.find('.');
+    classes.push_back("T" + entry.substr(0, dot));
+    if (dot != std::string::npos) names.push_back(entry.substr(dot + 1));
+  }
+  const AdditionSearch& search = AdditionSearch::ForTable();
+  LineFilter filter;
+  std::mt19937 random(18);
+  for (int object = 0; object < 5000; ++object) {
+    const std::string klass =
+        object % 3 == 0 ? "TMany" + std::to_string(object) : classes[random() % classes.size()];
+    filter.Filter("object A: " + klass);
+    for (int i = 0; i < 3; ++i) {
+      std::string line = names[random() % names.size()] + " = 1";
+      if (random() % 8 == 0) line += " " + names[random() % names.size()] + " = 2";
+      const bool expected = search.FirstHit(klass + ".", line) != 0;
+      ASSERT_EQ(filter.Filter("  " + line).action == FilterAction::kDrop, expected)
+          << klass << ": " << line;
+    }
+  }
 }
 
 TEST(LineFilterTest, ScaledIsRewrittenOnlyWhenTheLineEndsWithIt) {

@@ -3,8 +3,9 @@
 #include <string>
 #include <string_view>
 
+#include "driver/filter_line_scan.h"
 #include "driver/line_filter.h"
-#include "runtime/line_end_scan.h"
+#include "runtime/crlf_copy.h"
 
 namespace quorvex {
 namespace {
@@ -26,8 +27,7 @@ std::string_view ReadCheckedLine(TextChannel& channel, std::string& held) {
 }
 
 void WriteCheckedLine(TextChannel& channel, std::string_view line) {
-  channel.WriteText(line);
-  channel.WriteLineEnd();
+  channel.WriteLine(line);
   CheckIo();
 }
 
@@ -54,37 +54,31 @@ void FilterLine(LineFilter& filter, std::string_view line, TextChannel& to,
   }
 }
 
-// The start of the line that holds at: the byte after the last LF before it, or start. At the
-// end of the bytes, that is the end of the last line that ends with an LF.
-const char* StartOfLine(const char* start, const char* at) {
-  while (at > start && at[-1] != '\n') --at;
-  return at;
-}
-
 // Filters the lines at the start of bytes that end with CR LF and lie whole in them, and
 // returns the number of their bytes. Consecutive kept lines are written together, with their
 // own line ends, before anything that follows them.
 //
-// While the filter keeps every line without "=" and without "ob" (the start of "object") as
-// it is, only the lines that hold one of them are looked at: a scan finds the next such byte,
-// and the lines before it are passed over whole.
+// While the filter keeps every line without "=" and without ":" (an object header holds ": ")
+// as it is, only the lines that hold one of them are looked at: the scan finds the next such
+// byte, and the lines before it are passed over whole.
 size_t FilterCrLfLines(LineFilter& filter, std::string_view bytes, TextChannel& to,
                        FilterObserver& observer) {
-  const char* const end = bytes.data() + bytes.size();
+  FilterLineScan scan(bytes);
+  const char* const end = scan.End();
   const char* next = bytes.data();       // the start of the first line not taken yet
   const char* unwritten = bytes.data();  // where the kept lines not yet written begin
   while (next < end) {
     const char* line = next;
     const char* from = next;  // where the line's first "=" is looked for
     if (filter.KeepsUnmarkedLines()) {
-      from = FindMarkerOrOtherLineEnd(next, end, EndMark, '=', 'o', 'b');
+      from = scan.NextStop(next);
+      line = scan.LineStart(next, from);
       if (from == end) {
-        next = StartOfLine(next, end);
+        next = line;
         break;
       }
-      line = StartOfLine(next, from);
     }
-    const char* const stop = FindLineEnd(from, end, EndMark);
+    const char* const stop = scan.NextLineEnd(from);
     if (end - stop < 2 || stop[0] != '\r' || stop[1] != '\n') {
       next = line;
       break;
@@ -103,16 +97,14 @@ size_t FilterCrLfLines(LineFilter& filter, std::string_view bytes, TextChannel& 
 }
 
 // Copies the whole lines at the start of bytes, each followed by CR LF, and returns the
-// number of their bytes: the lines between two lone line ends go as they stand.
-size_t CopyWholeLines(std::string_view bytes, TextChannel& to) {
-  const char* run = bytes.data();
-  const size_t taken = ForEachLeadingLoneLineEnd(bytes, EndMark, [&](const char* lone) {
-    WriteCheckedLine(to, std::string_view(run, size_t(lone - run)));
-    run = lone + 1;
-  });
-  const char* const end = bytes.data() + taken;
-  WriteCheckedLines(to, std::string_view(run, size_t(end - run)));
-  return taken;
+// number of their bytes. The lines go through staging, where their line ends become CR LF, in
+// one write.
+size_t CopyWholeLines(std::string_view bytes, std::string& staging, TextChannel& to) {
+  const size_t room = CrLfCopyRoom(bytes.size());
+  if (staging.size() < room) staging.resize(room);
+  const CrLfCopy copy = CopyWholeCrLfLines(bytes, EndMark, staging.data());
+  WriteCheckedLines(to, std::string_view(staging.data(), copy.written));
+  return copy.taken;
 }
 
 }  // namespace
@@ -121,8 +113,9 @@ size_t CopyWholeLines(std::string_view bytes, TextChannel& to) {
 // that does not is read on its own.
 void CopyLines(TextChannel& from, TextChannel& to) {
   std::string held;
+  std::string staging;
   while (!CheckedAtEnd(from)) {
-    if (const size_t taken = CopyWholeLines(from.Buffered(), to)) {
+    if (const size_t taken = CopyWholeLines(from.Buffered(), staging, to)) {
       from.Consume(taken);
     } else {
       WriteCheckedLine(to, ReadCheckedLine(from, held));

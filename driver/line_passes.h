@@ -11,9 +11,9 @@ namespace quorvex {
 // error ends the pass with EInOutError.
 //
 // The lines that lie whole in the reading channel's buffer are taken as one block: the copy
-// writes the lines between two line ends other than CR LF as one, the filter the lines it
-// keeps one after another; this gives the same bytes as line by line, and no line is copied
-// into a string of its own.
+// writes them all at once, their line ends made CR LF, the filter the lines it keeps one after
+// another; this gives the same bytes as line by line, and no line is copied into a string of
+// its own.
 
 // Copies every line, each followed by CR LF.
 void CopyLines(TextChannel& from, TextChannel& to);

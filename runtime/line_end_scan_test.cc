@@ -2,12 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <random>
 #include <string>
-#include <string_view>
-#include <utility>
-#include <vector>
 
 namespace quorvex {
 namespace {
@@ -32,72 +28,6 @@ TEST(LineEndScanTest, FindsTheFirstLineEndLikeAPlainScan) {
       ASSERT_EQ(FindLineEnd(start, end, '\x1A'), PlainLineEnd(start, end))
           << text << " from " << start - text.data();
     }
-  }
-}
-
-// Texts of short lines with every kind of line end, and lines long enough for several
-// sixteen-byte checks, a CR LF or other line end falling at every place of them.
-std::string RandomLines(std::mt19937& random) {
-  static const char* const kEnds[] = {"\r\n", "\r\n", "\r\n", "\r", "\n", "\x1A", "\n\r"};
-  std::string text;
-  const size_t lines = std::uniform_int_distribution<size_t>(0, 12)(random);
-  for (size_t i = 0; i < lines; ++i) {
-    text += std::string(std::uniform_int_distribution<size_t>(0, 40)(random), 'a');
-    if (random() % 5 == 0) text += " = ";
-    text += kEnds[random() % 8 == 0 ? random() % 7 : 0];
-  }
-  return text;
-}
-
-// The first "=", "ob", end mark, or line end other than CR LF from each line start of a text,
-// found byte by byte.
-TEST(LineEndScanTest, FindMarkerOrOtherLineEndStopsWhereAByteByByteScanDoes) {
-  std::mt19937 random(12);
-  for (int round = 0; round < 20000; ++round) {
-    std::string text = RandomLines(random);
-    for (char& c : text) {
-      if (c == 'a' && random() % 16 == 0) c = random() % 2 ? 'o' : 'b';
-    }
-    const char* const end = text.data() + text.size();
-    for (const char* from = text.data(); from <= end;) {
-      const char* expected = from;
-      while (expected < end) {
-        const std::string_view rest(expected, size_t(end - expected));
-        if (rest[0] == '=' || rest[0] == '\x1A' || rest.substr(0, 2) == "ob") break;
-        if (rest[0] == '\n' || (rest[0] == '\r' && rest.substr(0, 2) != "\r\n")) break;
-        expected += rest.substr(0, 2) == "\r\n" ? 2 : 1;
-      }
-      ASSERT_EQ(FindMarkerOrOtherLineEnd(from, end, '\x1A', '=', 'o', 'b') - text.data(),
-                expected - text.data())
-          << text << " from " << from - text.data();
-      const char* line_end = PlainLineEnd(from, end);
-      if (end - line_end < 2 || line_end[0] != '\r' || line_end[1] != '\n') break;
-      from = line_end + 2;
-    }
-  }
-}
-
-// The whole lines before the first end mark, with the lone CR and LF among their line ends,
-// found line by line; a CR that ends the text ends no line yet.
-TEST(LineEndScanTest, ForEachLeadingLoneLineEndFindsTheLineEndsThatAreNotCrLf) {
-  std::mt19937 random(14);
-  for (int round = 0; round < 20000; ++round) {
-    std::string text = RandomLines(random);
-    if (random() % 4 == 0) text += std::string(random() % 20, 'b') + "\r";
-    const char* const end = text.data() + text.size();
-    std::vector<size_t> expected;
-    const char* next = text.data();
-    for (const char* stop; (stop = PlainLineEnd(next, end)) < end && *stop != '\x1A';) {
-      if (*stop == '\r' && end - stop < 2) break;
-      const bool crlf = *stop == '\r' && stop[1] == '\n';
-      if (!crlf) expected.push_back(size_t(stop - text.data()));
-      next = stop + (crlf ? 2 : 1);
-    }
-    std::vector<size_t> found;
-    const size_t taken = ForEachLeadingLoneLineEnd(
-        text, '\x1A', [&](const char* at) { found.push_back(size_t(at - text.data())); });
-    ASSERT_EQ(taken, size_t(next - text.data())) << text;
-    ASSERT_EQ(found, expected) << text;
   }
 }
 

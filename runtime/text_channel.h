@@ -100,6 +100,21 @@ class TextChannel {
     WriteText("\r\n");
     EndWrittenLine();
   }
+  // Writes text followed by CR LF, as WriteText and WriteLineEnd would; most lines go into the
+  // buffer of a channel open for writing in one step.
+  void WriteLine(std::string_view text) {
+    if (state_ == ChannelState::kWriting && text.size() + 2 < size_t(capacity_ - cursor_)) {
+      char* const to = bytes_.get() + cursor_;
+      std::memcpy(to, text.data(), text.size());
+      to[text.size()] = '\r';
+      to[text.size() + 1] = '\n';
+      cursor_ += int32_t(text.size() + 2);
+      EndWrittenLine();
+    } else {
+      WriteText(text);
+      WriteLineEnd();
+    }
+  }
   // Writes whole lines, each ended by CR LF, as WriteText and WriteLineEnd for each would; a
   // character device receives them at the end of the last. Half a buffer of lines or more goes
   // to the system straight from lines, behind the bytes waiting, rather than through the buffer.
