@@ -12,9 +12,10 @@ namespace {
 
 constexpr int kNameAttempts = 100;
 
-// The target's name with a random mark and ".tmp", in the target's own folder.
+// The target's name with a random mark and ".tmp", in the target's own folder. Each thread
+// seeds its own generator once from the system's random source.
 std::string TemporaryNameBeside(const std::string& target) {
-  std::random_device random;
+  thread_local std::mt19937 random{std::random_device()()};
   char mark[16];
   snprintf(mark, sizeof mark, "%08x", unsigned(random()));
   return target + ".quorvex-" + mark + ".tmp";

@@ -11,7 +11,9 @@
 #include "driver/batch/form_job.h"
 #include "driver/batch/form_walk.h"
 #include "driver/batch/ordered_jobs.h"
+#include "driver/batch/processor_slots.h"
 #include "driver/batch/progress_line.h"
+#include "driver/batch/slot_lending_platform.h"
 #include "driver/batch/wildcards.h"
 #include "driver/console.h"
 #include "runtime/arguments.h"
@@ -63,8 +65,8 @@ void WriteLines(const std::vector<std::string>& lines) {
   for (const std::string& line : lines) WriteConsoleLine(line);
 }
 
-// A form's run spends most of its time waiting for the disk to confirm its syncs, so more runs
-// than processors keep the processors busy while others wait.
+// A form's run on a disk spends most of its time waiting for the disk to confirm its syncs, so
+// more runs than processors are under way at once; only one per processor computes at a time.
 constexpr int kDefaultJobsPerProcessor = 4;
 
 // Converts every form found and prints the outcomes in walk order; returns the exit code.
@@ -77,11 +79,18 @@ int ConvertAll(const BatchOptions& options, JsonReport& report) {
     conflicts.emplace(index, std::move(outcome));
   }
   JobSettings settings{options.dry_run, options.overwrite_backups, options.backup_dir};
-  int jobs = options.jobs > 0 ? options.jobs : kDefaultJobsPerProcessor * System().ProcessorCount();
-  OrderedJobs run(items.size(), jobs, [&](size_t index) {
-    auto conflict = conflicts.find(index);
-    return conflict != conflicts.end() ? conflict->second : RunFormJob(items[index], settings);
-  });
+  int processors = System().ProcessorCount();
+  int jobs = options.jobs > 0 ? options.jobs : kDefaultJobsPerProcessor * processors;
+  ProcessorSlots slots(processors);
+  SlotLendingPlatform lending(System());
+  ScopedPlatform lending_in_force(lending);
+  OrderedJobs run(
+      items.size(), jobs,
+      [&](size_t index) {
+        auto conflict = conflicts.find(index);
+        return conflict != conflicts.end() ? conflict->second : RunFormJob(items[index], settings);
+      },
+      [&] { slots.HoldUntilThreadEnds(); });
   ProgressLine progress(items.size());
   BatchTotals totals;
   for (size_t i = 0; i < items.size(); ++i) {

@@ -4,8 +4,8 @@
 
 namespace quorvex {
 
-OrderedJobs::OrderedJobs(size_t count, int workers, Job job)
-    : job_(std::move(job)), outcomes_(count) {
+OrderedJobs::OrderedJobs(size_t count, int workers, Job job, std::function<void()> ready)
+    : job_(std::move(job)), ready_(std::move(ready)), outcomes_(count) {
   size_t threads = std::min(count, size_t(std::max(workers, 1)));
   for (size_t i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
 }
@@ -24,6 +24,7 @@ FormOutcome OrderedJobs::Take(size_t index) {
 }
 
 void OrderedJobs::Work() {
+  ready_();
   while (!stopping_) {
     size_t index = next_++;
     if (index >= outcomes_.size()) return;

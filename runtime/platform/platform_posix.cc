@@ -135,15 +135,21 @@ struct Entry {
 };
 
 // The spelling on disk of one path component inside folder: the derived spelling, else the
-// typed one, else the single entry that equals it ignoring case.
-Entry FindComponent(Folder& folder, const std::string& derived, const std::string& typed) {
+// typed one, else the single entry that equals it ignoring case. A fresh name, one the caller
+// is about to create exclusively, is looked for among the remembered entries alone while
+// folders are remembered: its creation fails anyway where its spelling exists, and looking up
+// a name the folder does not hold would wait on the folder's changes by other threads.
+Entry FindComponent(Folder& folder, const std::string& derived, const std::string& typed,
+                    bool fresh = false) {
   Entry entry;
   if (derived.empty() || derived == "." || derived == "..") {
     entry.name = derived;
     entry.exists = !derived.empty();
     return entry;
   }
+  bool remembered_only = fresh && FolderMemoryGeneration() != 0;
   for (const std::string* spelling : {&derived, &typed}) {
+    if (remembered_only) break;
     if (spelling == &typed && typed == derived) break;
     if (stat(Join(folder.path, *spelling).c_str(), &entry.info) == 0) {
       entry.name = *spelling;
@@ -213,8 +219,8 @@ ResolvedPath Unresolved(uint32_t error) {
 
 // Finds the file a derived name stands for on a case-sensitive file system. Every folder of
 // the path must exist (else "path not found"); a final component that does not exist keeps
-// its derived spelling, so that a new file is created under it.
-ResolvedPath Resolve(const FileName& name, bool must_exist) {
+// its derived spelling, so that a new file is created under it. fresh: see FindComponent.
+ResolvedPath Resolve(const FileName& name, bool must_exist, bool fresh = false) {
   std::vector<std::string> derived = SplitPath(name.name);
   std::vector<std::string> typed = SplitPath(name.typed);
   if (typed.size() != derived.size()) typed = derived;
@@ -223,7 +229,7 @@ ResolvedPath Resolve(const FileName& name, bool must_exist) {
   if (!folder) return Unresolved(kErrorPathNotFound);
   ResolvedPath resolved;
   resolved.folder = std::move(*folder);
-  resolved.entry = FindComponent(resolved.folder, derived.back(), typed.back());
+  resolved.entry = FindComponent(resolved.folder, derived.back(), typed.back(), fresh);
   if (resolved.entry.name.empty() && must_exist) return Unresolved(kErrorFileNotFound);
   if (resolved.entry.name.empty()) resolved.entry.name = derived.back();
   resolved.path = Join(resolved.folder.path, resolved.entry.name);
@@ -358,7 +364,8 @@ class PosixPlatform : public Platform {
 
   OsResult Open(const FileName& name, FileAccess access, unsigned,
                 FileDisposition disposition) override {
-    ResolvedPath resolved = Resolve(name, disposition == FileDisposition::kOpenExisting);
+    ResolvedPath resolved = Resolve(name, disposition == FileDisposition::kOpenExisting,
+                                    disposition == FileDisposition::kCreateNew);
     if (resolved.error != 0) return {-1, resolved.error};
     int fd;
     do {

@@ -1,0 +1,67 @@
+#include "driver/batch/processor_slots.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <future>
+#include <thread>
+
+namespace quorvex {
+namespace {
+
+// Holds the slot on a thread of its own, then waits in LendingSlot until released; tells
+// whether another thread got a slot meanwhile.
+bool OtherThreadRunsDuringWait(ProcessorSlots& slots) {
+  std::promise<void> waiting;
+  std::promise<void> release;
+  std::atomic<bool> other_ran{false};
+  std::thread holder([&] {
+    slots.HoldUntilThreadEnds();
+    LendingSlot([&] {
+      waiting.set_value();
+      release.get_future().wait();
+      return 0;
+    });
+  });
+  waiting.get_future().wait();
+  std::thread other([&] {
+    slots.HoldUntilThreadEnds();
+    other_ran = true;
+  });
+  // Either the other thread gets the lent slot and ends, or it waits for the holder to end.
+  for (int i = 0; i < 200 && !other_ran; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  bool ran_during_wait = other_ran;
+  release.set_value();
+  holder.join();
+  other.join();
+  return ran_during_wait;
+}
+
+TEST(ProcessorSlots, SlotIsLentOnlyWhileWaitsAreLong) {
+  ProcessorSlots short_waits(1);
+  EXPECT_FALSE(OtherThreadRunsDuringWait(short_waits));
+
+  ProcessorSlots long_waits(1);
+  for (int i = 0; i < 64; ++i) long_waits.NoteWait(int64_t{50'000'000});
+  EXPECT_TRUE(long_waits.WaitsAreLong());
+  EXPECT_TRUE(OtherThreadRunsDuringWait(long_waits));
+}
+
+TEST(ProcessorSlots, ThreadKeepsItsSlotUntilItEnds) {
+  ProcessorSlots slots(2);
+  EXPECT_EQ(ProcessorSlots::HeldByThisThread(), nullptr);
+  std::thread([&] {
+    slots.HoldUntilThreadEnds();
+    slots.HoldUntilThreadEnds();  // a second call takes nothing more
+    EXPECT_EQ(ProcessorSlots::HeldByThisThread(), &slots);
+  }).join();
+  // Both slots are free again: two takes do not wait.
+  slots.Take();
+  slots.Take();
+  slots.Give();
+  slots.Give();
+}
+
+}  // namespace
+}  // namespace quorvex
