@@ -18,7 +18,7 @@ std::vector<std::string> BatchHelpLines() {
       "Options:",
       "  --dry-run            read and filter every form in memory and print every line that",
       "                       would be dropped or changed; write nothing",
-      "  --jobs N             convert N forms at a time (default: 4 per processor)",
+      "  --jobs N             convert N forms at a time (default: 8 per processor, at most 64)",
       "  --overwrite-backups  convert forms whose backup exists too (by default such a form is",
       "                       left alone as already converted)",
       "  --backup-dir DIR     write the backups under DIR, mirroring the tree, not beside the",

@@ -10,7 +10,7 @@ namespace quorvex {
 struct BatchOptions {
   std::vector<std::string> paths;  // forms and folders, in the order given
   bool dry_run = false;
-  int jobs = 0;  // 0: one per processor
+  int jobs = 0;  // 0: the default, from the number of processors
   bool overwrite_backups = false;
   std::string backup_dir;   // empty: each backup beside its form
   std::string report_path;  // empty: no JSON report

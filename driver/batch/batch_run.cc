@@ -1,5 +1,6 @@
 #include "driver/batch/batch_run.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -66,8 +67,12 @@ void WriteLines(const std::vector<std::string>& lines) {
 }
 
 // A form's run on a disk spends most of its time waiting for the disk to confirm its syncs, so
-// more runs than processors are under way at once; only one per processor computes at a time.
-constexpr int kDefaultJobsPerProcessor = 4;
+// many more runs than processors are under way at once, and only one per processor computes at
+// a time. The disk confirms syncs made together in one go, so more runs waiting side by side
+// go faster, up to a bound that keeps the files open and the memory held by waiting runs
+// modest.
+constexpr int kDefaultJobsPerProcessor = 8;
+constexpr int kMostDefaultJobs = 64;
 
 // Converts every form found and prints the outcomes in walk order; returns the exit code.
 int ConvertAll(const BatchOptions& options, JsonReport& report) {
@@ -80,7 +85,8 @@ int ConvertAll(const BatchOptions& options, JsonReport& report) {
   }
   JobSettings settings{options.dry_run, options.overwrite_backups, options.backup_dir};
   int processors = System().ProcessorCount();
-  int jobs = options.jobs > 0 ? options.jobs : kDefaultJobsPerProcessor * processors;
+  int jobs = options.jobs > 0 ? options.jobs
+                              : std::min(kDefaultJobsPerProcessor * processors, kMostDefaultJobs);
   ProcessorSlots slots(processors);
   SlotLendingPlatform lending(System());
   ScopedPlatform lending_in_force(lending);
