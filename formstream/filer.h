@@ -84,20 +84,30 @@ class TReader : public TFiler {
   // Raises EReadError "Invalid stream format" unless the next four bytes are FormSignature.
   void CheckFormSignature();
   ObjectPrefix GetPrefix();
-  std::string GetName();
+  std::string GetName() { return std::string(GetName(spare_)); }
   int32_t GetInteger();
   // The 4-byte signed length in front of the bytes of a binary value or a long string.
   int32_t GetLength();
   Extended GetExtended();
-  std::string GetStringValue();
-  std::string GetIdentifier();
+  std::string GetStringValue() { return std::string(GetStringValue(spare_)); }
+  std::string GetIdentifier() { return std::string(GetIdentifier(spare_)); }
+
+  // The same three reads without a string of their own: the text is valid until the next read
+  // and until spare changes. It stands in the buffer when the buffer holds it whole, and is
+  // copied into spare otherwise.
+  std::string_view GetName(std::string& spare);
+  std::string_view GetStringValue(std::string& spare);
+  std::string_view GetIdentifier(std::string& spare);
 
  private:
   void RefillBuffer();
   void GetBytesRefilling(void* destination, int32_t count);
   int32_t GetIntegerPayload(uint8_t tag);
+  // The next count bytes, as GetName(spare) gives them.
+  std::string_view GetText(int32_t count, std::string& spare);
   void GiveBackReadAhead();
 
+  std::string spare_;
   int32_t index_ = 0;
   int32_t count_ = 0;
   bool released_ = false;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstring>
 
+#include "formstream/token_scan.h"
 #include "formstream/value_text.h"
 #include "runtime/ascii.h"
 #include "runtime/exceptions.h"
@@ -19,10 +20,9 @@ constexpr unsigned char kLastSpace = 0x20;
 // Character classes of the tokenizer, one bit each.
 enum CharClass : uint8_t {
   kSymbolStart = 1,  // a letter or "_"
-  kSymbolPart = 2,   // a letter, a digit or "_"
-  kDigit = 4,
-  kHexDigit = 8,
-  kFloatPart = 16,  // a digit or one of "+", "-", ".", "E", "e"
+  kDigit = 2,
+  kHexDigit = 4,
+  kFloatPart = 8,  // a digit or one of "+", "-", ".", "E", "e"
 };
 
 constexpr std::array<uint8_t, 256> MakeClasses() {
@@ -32,8 +32,8 @@ constexpr std::array<uint8_t, 256> MakeClasses() {
     bool digit = c >= '0' && c <= '9';
     bool hex = digit || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
     uint8_t bits = 0;
-    if (letter || c == '_') bits |= kSymbolStart | kSymbolPart;
-    if (digit) bits |= kSymbolPart | kDigit | kFloatPart;
+    if (letter || c == '_') bits |= kSymbolStart;
+    if (digit) bits |= kDigit | kFloatPart;
     if (hex) bits |= kHexDigit;
     if (c == '+' || c == '-' || c == '.' || c == 'E' || c == 'e') bits |= kFloatPart;
     classes[size_t(c)] = bits;
@@ -95,8 +95,10 @@ int32_t DecimalTextToInteger(std::string_view text) {
 
 }  // namespace
 
+// The buffer reaches kScanReach bytes beyond its 4096, zeroed, so that the scans may look at
+// the bytes behind the stop byte wherever it stands; no text is ever read into them.
 TParser::TParser(TStream& source)
-    : source_(source), text_buffer_(new unsigned char[kParserBufferSize]) {
+    : source_(source), text_buffer_(new unsigned char[kParserBufferSize + kScanReach]()) {
   unsigned char* start = text_buffer_.get();
   start[0] = kStopByte;
   data_end_ = scan_pos_ = stop_pos_ = token_start_ = text_end_ = start;
@@ -127,7 +129,7 @@ void TParser::SkipSpace() {
   unsigned char* p = scan_pos_;
   for (;;) {
     // Runs of spaces, the indentation of every line, are the most common.
-    while (*p == ' ') ++p;
+    p = SkipSpaceRun(p);
     unsigned char c = *p;
     if (c > kLastSpace) break;
     if (c == kStopByte) {
@@ -176,7 +178,7 @@ uint8_t TParser::Advance() {
   unsigned char c = *scan_pos_;
   if (Is(c, kSymbolStart)) {
     kind_ = tokSymbol;
-    scan_pos_ = SkipClass(scan_pos_ + 1, kSymbolPart);
+    scan_pos_ = SkipSymbolRun(scan_pos_ + 1);
   } else if (c == '\'' || c == '#') {
     kind_ = tokString;
     ScanString();
@@ -272,11 +274,16 @@ Extended TParser::TokenAsFloat() const {
   return ParseExtended(TokenText());
 }
 
+bool TParser::SymbolStandsAlone() const {
+  const unsigned char* next = SkipSpaceRun(scan_pos_);
+  return *next > kLastSpace && *next != '.';
+}
+
 std::string_view TParser::ReadDottedName() {
   RequireKind(tokSymbol);
   while (*scan_pos_ == '.') {
     if (!Is(scan_pos_[1], kSymbolStart)) Fail(kMsgIdentifierExpected);
-    scan_pos_ = SkipClass(scan_pos_ + 2, kSymbolPart);
+    scan_pos_ = SkipSymbolRun(scan_pos_ + 2);
   }
   return TokenView();
 }

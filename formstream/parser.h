@@ -59,6 +59,10 @@ class TParser {
   // Raises EConvertError for a text that is not a number.
   Extended TokenAsFloat() const;
 
+  // True when the next token starts on the current line behind spaces only and is not a ".":
+  // the current symbol is then a property name of its own. Scanning that token moves no byte
+  // of the buffer, so a TokenView taken before the next Advance stays valid through it.
+  bool SymbolStandsAlone() const;
   // The current symbol extended by the ".name" parts that touch it, valid until the next
   // token is scanned.
   std::string_view ReadDottedName();

@@ -1,5 +1,6 @@
 // The value operations of TWriter: the encodings the writer chooses for each kind of value.
 #include <cstdint>
+#include <cstring>
 
 #include "formstream/filer.h"
 #include "formstream/value_tag.h"
@@ -53,6 +54,14 @@ void TWriter::PutString(std::string_view text) {
 
 void TWriter::PutName(std::string_view text) {
   auto length = uint8_t(text.size() < kMaxShortString ? text.size() : kMaxShortString);
+  // When the buffer has room for both, the length and the bytes go in with one copy.
+  if (1 + length <= buffer_size_ - pending_) {
+    unsigned char* at = buffer_.get() + pending_;
+    at[0] = length;
+    std::memcpy(at + 1, text.data(), length);
+    pending_ += 1 + length;
+    return;
+  }
   PutBytes(&length, 1);
   PutBytes(text.data(), length);
 }
