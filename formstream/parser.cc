@@ -132,6 +132,12 @@ void TParser::SkipSpace() {
     p = SkipSpaceRun(p);
     unsigned char c = *p;
     if (c > kLastSpace) break;
+    if (c == kCarriageReturn && p[1] == kLineFeed) {
+      // The line end of the text form, taken in one step.
+      ++line_no_;
+      p += 2;
+      continue;
+    }
     if (c == kStopByte) {
       scan_pos_ = p;
       Refill();

@@ -1,5 +1,6 @@
 #include "formstream/value_text.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
@@ -116,15 +117,17 @@ int32_t HexDigitsToBytes(const unsigned char* text, int32_t readable, unsigned c
 #if defined(__SSE2__)
   // A run of digits mostly ends at a line end; looking at its first byte alone spares the
   // decoding of the sixteen bytes there.
-  while (readable - 2 * written >= 32 && maximum - written >= 16 &&
-         kHexValues[text[2 * written]] != kNotHex &&
-         ThirtyTwoDigitsToBytes(text + 2 * written, destination + written)) {
+  const int32_t blocks = std::min(readable / 32, maximum / 16);
+  for (int32_t block = 0; block < blocks && kHexValues[*text] != kNotHex &&
+                          ThirtyTwoDigitsToBytes(text, destination + written);
+       ++block) {
+    text += 32;
     written += 16;
   }
 #else
   (void)readable;
 #endif
-  return written + HexPairsToBytes(text + 2 * written, destination + written, maximum - written);
+  return written + HexPairsToBytes(text, destination + written, maximum - written);
 }
 
 void BytesToHex(const unsigned char* bytes, char* text, int32_t count) {
