@@ -127,26 +127,26 @@ void TParser::GiveBackReadAhead() {
 
 void TParser::SkipSpace() {
   unsigned char* p = scan_pos_;
+  // Between the tokens of a line stand one space or none, which need no loop.
+  if (*p == ' ') ++p;
   for (;;) {
-    // Runs of spaces, the indentation of every line, are the most common.
-    p = SkipSpaceRun(p);
     unsigned char c = *p;
     if (c > kLastSpace) break;
-    if (c == kCarriageReturn && p[1] == kLineFeed) {
-      // The line end of the text form, taken in one step.
+    if (c == ' ') {
+      p = SkipSpaceRun(p);
+    } else if (c == kCarriageReturn && p[1] == kLineFeed) {
+      // The line end of the text form and the indentation behind it.
       ++line_no_;
-      p += 2;
-      continue;
-    }
-    if (c == kStopByte) {
+      p = SkipSpaceRun(p + 2);
+    } else if (c == kStopByte) {
       scan_pos_ = p;
       Refill();
       p = scan_pos_;
       if (*p == kStopByte) break;
-      continue;
+    } else {
+      if (c == kLineFeed) ++line_no_;
+      ++p;
     }
-    if (c == kLineFeed) ++line_no_;
-    ++p;
   }
   scan_pos_ = p;
 }
