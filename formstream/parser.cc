@@ -5,7 +5,6 @@
 
 #include "formstream/token_scan.h"
 #include "formstream/value_text.h"
-#include "runtime/ascii.h"
 #include "runtime/exceptions.h"
 #include "runtime/extended/float_text.h"
 
@@ -258,13 +257,6 @@ void TParser::RequireKeyword(std::string_view word) const {
   if (!IsKeyword(word)) FailFmt(kMsgSymbolExpected, {std::string(word)});
 }
 
-bool TParser::IsKeyword(std::string_view word) const {
-  if (kind_ != tokSymbol) return false;
-  std::string_view token(reinterpret_cast<const char*>(token_start_),
-                         size_t(scan_pos_ - token_start_));
-  return EqualIgnoringAsciiCase(token, word);
-}
-
 std::string_view TParser::TokenView() const {
   const unsigned char* end = kind_ == tokString ? text_end_ : scan_pos_;
   return std::string_view(reinterpret_cast<const char*>(token_start_), size_t(end - token_start_));
@@ -280,8 +272,11 @@ Extended TParser::TokenAsFloat() const {
   return ParseExtended(TokenText());
 }
 
+// Only the one space that stands between the tokens of a line is looked past; a name followed
+// by more whitespace takes the general way.
 bool TParser::SymbolStandsAlone() const {
-  const unsigned char* next = SkipSpaceRun(scan_pos_);
+  const unsigned char* next = scan_pos_;
+  if (*next == ' ') ++next;
   return *next > kLastSpace && *next != '.';
 }
 
