@@ -10,6 +10,7 @@
 
 #include "formstream/value_tag.h"
 #include "runtime/extended/extended.h"
+#include "runtime/small_copy.h"
 #include "runtime/streams.h"
 
 namespace quorvex {
@@ -126,10 +127,10 @@ class TWriter : public TFiler {
   void Release();
 
   void PutBytes(const void* source, int32_t count) {
-    // Most pieces fit in the room left; only the others need the loop that drains. A buffer
-    // that becomes full here waits for the next piece or the release.
-    if (count > 0 && count <= buffer_size_ - pending_) {
-      std::memcpy(buffer_.get() + pending_, source, size_t(count));
+    // Most pieces are small and fit in the room left; the others take the loop that copies
+    // and drains. A buffer that becomes full here waits for the next piece or the release.
+    if (count > 0 && count <= kSmallCopy && count <= buffer_size_ - pending_) {
+      CopySmallBytes(buffer_.get() + pending_, static_cast<const unsigned char*>(source), count);
       pending_ += count;
       return;
     }

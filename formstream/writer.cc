@@ -7,6 +7,7 @@
 #include "runtime/ascii.h"
 #include "runtime/little_endian.h"
 #include "runtime/memory_stream.h"
+#include "runtime/small_copy.h"
 
 namespace quorvex {
 namespace {
@@ -58,7 +59,12 @@ void TWriter::PutName(std::string_view text) {
   if (1 + length <= buffer_size_ - pending_) {
     unsigned char* at = buffer_.get() + pending_;
     at[0] = length;
-    std::memcpy(at + 1, text.data(), length);
+    auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    if (length <= kSmallCopy) {
+      CopySmallBytes(at + 1, bytes, length);
+    } else {
+      std::memcpy(at + 1, bytes, length);
+    }
     pending_ += 1 + length;
     return;
   }
