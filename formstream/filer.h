@@ -10,6 +10,7 @@
 
 #include "formstream/value_tag.h"
 #include "runtime/extended/extended.h"
+#include "runtime/small_copy.h"
 #include "runtime/streams.h"
 
 namespace quorvex {
@@ -84,20 +85,30 @@ class TReader : public TFiler {
   // Raises EReadError "Invalid stream format" unless the next four bytes are FormSignature.
   void CheckFormSignature();
   ObjectPrefix GetPrefix();
-  std::string GetName();
+  std::string GetName() { return std::string(GetName(spare_)); }
   int32_t GetInteger();
   // The 4-byte signed length in front of the bytes of a binary value or a long string.
   int32_t GetLength();
   Extended GetExtended();
-  std::string GetStringValue();
-  std::string GetIdentifier();
+  std::string GetStringValue() { return std::string(GetStringValue(spare_)); }
+  std::string GetIdentifier() { return std::string(GetIdentifier(spare_)); }
+
+  // The same three reads without a string of their own: the text is valid until the next read
+  // and until spare changes. It stands in the buffer when the buffer holds it whole, and is
+  // copied into spare otherwise.
+  std::string_view GetName(std::string& spare);
+  std::string_view GetStringValue(std::string& spare);
+  std::string_view GetIdentifier(std::string& spare);
 
  private:
   void RefillBuffer();
   void GetBytesRefilling(void* destination, int32_t count);
   int32_t GetIntegerPayload(uint8_t tag);
+  // The next count bytes, as GetName(spare) gives them.
+  std::string_view GetText(int32_t count, std::string& spare);
   void GiveBackReadAhead();
 
+  std::string spare_;
   int32_t index_ = 0;
   int32_t count_ = 0;
   bool released_ = false;
@@ -116,10 +127,10 @@ class TWriter : public TFiler {
   void Release();
 
   void PutBytes(const void* source, int32_t count) {
-    // Most pieces fit in the room left; only the others need the loop that drains. A buffer
-    // that becomes full here waits for the next piece or the release.
-    if (count > 0 && count <= buffer_size_ - pending_) {
-      std::memcpy(buffer_.get() + pending_, source, size_t(count));
+    // Most pieces are small and fit in the room left; the others take the loop that copies
+    // and drains. A buffer that becomes full here waits for the next piece or the release.
+    if (count > 0 && count <= kSmallCopy && count <= buffer_size_ - pending_) {
+      CopySmallBytes(buffer_.get() + pending_, static_cast<const unsigned char*>(source), count);
       pending_ += count;
       return;
     }

@@ -114,6 +114,26 @@ TEST(ReaderValuesTest, NamesAreShortStrings) {
   EXPECT_EQ(over.reader.GetName(), std::string(255, 'n'));
 }
 
+TEST(ReaderValuesTest, TextsInTheBufferOrAcrossItsEdgeReadTheSame) {
+  // With an 8-byte buffer, texts of every length start at every offset of it: some stand in
+  // the buffer whole, the others are gathered in the spare string across refills.
+  for (size_t offset = 0; offset < 8; ++offset) {
+    for (size_t length = 0; length <= 20; ++length) {
+      std::string text(length, 'x');
+      for (size_t i = 0; i < length; ++i) text[i] = char('a' + i);
+      ReaderOver over(std::string(offset, '\x01') + ShortString(text) + StringValue(text) +
+                          LongStringValue(text) + IdentValue(text),
+                      8);
+      for (size_t i = 0; i < offset; ++i) over.reader.GetTag();
+      std::string spare = "old";
+      ASSERT_EQ(over.reader.GetName(spare), text) << offset << " " << length;
+      ASSERT_EQ(over.reader.GetStringValue(spare), text) << offset << " " << length;
+      ASSERT_EQ(over.reader.GetStringValue(spare), text) << offset << " " << length;
+      ASSERT_EQ(over.reader.GetIdentifier(spare), text) << offset << " " << length;
+    }
+  }
+}
+
 TEST(ReaderValuesTest, IntegersOfEveryWidthAndNothingElse) {
   ReaderOver over(Int8Value(-128) + Int16Value(-32768) + Int32Value(INT32_MIN) + Int8Value(127) +
                   Int16Value(300));
@@ -195,6 +215,33 @@ TEST(WriterBytesTest, AFullBufferIsWrittenOutByTheNextPutOrTheRelease) {
   writer.Release();
   EXPECT_EQ(stream.writes, (std::vector<int32_t>{4, 4, 2}));
   EXPECT_EQ(ContentOf(stream), "abcdefghij");
+}
+
+TEST(WriterBytesTest, PiecesAndNamesOfEverySizeAtEveryFillLevel) {
+  // Small pieces are copied apart from large ones and a name's length byte goes in with its
+  // bytes when both fit: whatever the room left, the stream gets the same bytes, in full
+  // buffers only until the release.
+  for (int32_t filled = 0; filled <= 32; ++filled) {
+    for (int32_t size = 0; size <= 40; ++size) {
+      std::string piece(size_t(size), ' ');
+      for (int32_t i = 0; i < size; ++i) piece[size_t(i)] = char('A' + i);
+      for (bool as_name : {false, true}) {
+        RecordingStream stream;
+        TWriter writer(stream, 32);
+        writer.PutBytes(std::string(size_t(filled), '.').data(), filled);
+        if (as_name) {
+          writer.PutName(piece);
+        } else {
+          writer.PutBytes(piece.data(), size);
+        }
+        writer.Release();
+        std::string expected =
+            std::string(size_t(filled), '.') + (as_name ? ShortString(piece) : piece);
+        ASSERT_EQ(ContentOf(stream), expected) << filled << " " << size << " " << as_name;
+        for (size_t i = 0; i + 1 < stream.writes.size(); ++i) ASSERT_EQ(stream.writes[i], 32);
+      }
+    }
+  }
 }
 
 TEST(WriterBytesTest, AStreamThatTakesFewerBytesIsAWriteError) {

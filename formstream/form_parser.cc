@@ -1,7 +1,7 @@
 #include "formstream/form_parser.h"
 
 #include <string>
-#include <utility>
+#include <string_view>
 
 #include "formstream/text_emitter.h"
 #include "formstream/value_tag.h"
@@ -33,13 +33,13 @@ void FormParser::ParseObject() {
 
 void FormParser::ParseHead(bool inherited) {
   parser_.RequireKind(tokSymbol);
-  std::string class_name = parser_.TokenText();
-  std::string object_name;
+  class_name_.assign(parser_.TokenView());
+  object_name_.clear();
   if (parser_.Advance() == ':') {
     parser_.Advance();
     parser_.RequireKind(tokSymbol);
-    object_name = std::move(class_name);
-    class_name = parser_.TokenText();
+    object_name_.swap(class_name_);
+    class_name_.assign(parser_.TokenView());
     parser_.Advance();
   }
   std::optional<int32_t> index = ParseChildIndex();
@@ -49,8 +49,8 @@ void FormParser::ParseHead(bool inherited) {
   // objects carry positions comes back with them.
   if (index) flags |= flagChildPosition;
   writer_.PutPrefix(flags, index.value_or(0));
-  writer_.PutName(class_name);
-  writer_.PutName(object_name);
+  writer_.PutName(class_name_);
+  writer_.PutName(object_name_);
 }
 
 std::optional<int32_t> FormParser::ParseChildIndex() {
@@ -66,6 +66,21 @@ std::optional<int32_t> FormParser::ParseChildIndex() {
 
 void FormParser::ParseProperty() {
   parser_.RequireKind(tokSymbol);
+  if (parser_.SymbolStandsAlone()) {
+    // Most names are one symbol, written from the parser's buffer without a copy.
+    std::string_view name = parser_.TokenView();
+    parser_.Advance();
+    writer_.PutName(name);
+  } else {
+    ReadDottedPropertyName();
+    writer_.PutName(name_);
+  }
+  parser_.RequireKind('=');
+  parser_.Advance();
+  ParseValue();
+}
+
+void FormParser::ReadDottedPropertyName() {
   name_.assign(parser_.TokenView());
   parser_.Advance();
   while (parser_.Kind() == '.') {
@@ -75,10 +90,6 @@ void FormParser::ParseProperty() {
     name_ += parser_.TokenView();
     parser_.Advance();
   }
-  writer_.PutName(name_);
-  parser_.RequireKind('=');
-  parser_.Advance();
-  ParseValue();
 }
 
 void FormParser::ParseValue() {

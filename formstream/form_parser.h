@@ -25,6 +25,9 @@ class FormParser {
   // The value in brackets behind a head or an item; none when there are no brackets.
   std::optional<int32_t> ParseChildIndex();
   void ParseProperty();
+  // The parts of a property name and the dots between them, which may stand apart, into
+  // name_; the token behind them becomes current.
+  void ReadDottedPropertyName();
   void ParseValue();
   void ParseList();
   void ParseSet();
@@ -48,7 +51,10 @@ class FormParser {
   TParser& parser_;
   TWriter& writer_;
   int32_t depth_ = 0;
-  std::string name_;  // the property name being read, kept to reuse its memory
+  // The names being read, kept to reuse their memory.
+  std::string name_;
+  std::string class_name_;
+  std::string object_name_;
 };
 
 }  // namespace quorvex

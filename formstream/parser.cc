@@ -3,8 +3,8 @@
 #include <array>
 #include <cstring>
 
+#include "formstream/token_scan.h"
 #include "formstream/value_text.h"
-#include "runtime/ascii.h"
 #include "runtime/exceptions.h"
 #include "runtime/extended/float_text.h"
 
@@ -19,10 +19,9 @@ constexpr unsigned char kLastSpace = 0x20;
 // Character classes of the tokenizer, one bit each.
 enum CharClass : uint8_t {
   kSymbolStart = 1,  // a letter or "_"
-  kSymbolPart = 2,   // a letter, a digit or "_"
-  kDigit = 4,
-  kHexDigit = 8,
-  kFloatPart = 16,  // a digit or one of "+", "-", ".", "E", "e"
+  kDigit = 2,
+  kHexDigit = 4,
+  kFloatPart = 8,  // a digit or one of "+", "-", ".", "E", "e"
 };
 
 constexpr std::array<uint8_t, 256> MakeClasses() {
@@ -32,8 +31,8 @@ constexpr std::array<uint8_t, 256> MakeClasses() {
     bool digit = c >= '0' && c <= '9';
     bool hex = digit || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
     uint8_t bits = 0;
-    if (letter || c == '_') bits |= kSymbolStart | kSymbolPart;
-    if (digit) bits |= kSymbolPart | kDigit | kFloatPart;
+    if (letter || c == '_') bits |= kSymbolStart;
+    if (digit) bits |= kDigit | kFloatPart;
     if (hex) bits |= kHexDigit;
     if (c == '+' || c == '-' || c == '.' || c == 'E' || c == 'e') bits |= kFloatPart;
     classes[size_t(c)] = bits;
@@ -95,8 +94,10 @@ int32_t DecimalTextToInteger(std::string_view text) {
 
 }  // namespace
 
+// The buffer reaches kScanReach bytes beyond its 4096, zeroed, so that the scans may look at
+// the bytes behind the stop byte wherever it stands; no text is ever read into them.
 TParser::TParser(TStream& source)
-    : source_(source), text_buffer_(new unsigned char[kParserBufferSize]) {
+    : source_(source), text_buffer_(new unsigned char[kParserBufferSize + kScanReach]()) {
   unsigned char* start = text_buffer_.get();
   start[0] = kStopByte;
   data_end_ = scan_pos_ = stop_pos_ = token_start_ = text_end_ = start;
@@ -125,20 +126,26 @@ void TParser::GiveBackReadAhead() {
 
 void TParser::SkipSpace() {
   unsigned char* p = scan_pos_;
+  // Between the tokens of a line stand one space or none, which need no loop.
+  if (*p == ' ') ++p;
   for (;;) {
-    // Runs of spaces, the indentation of every line, are the most common.
-    while (*p == ' ') ++p;
     unsigned char c = *p;
     if (c > kLastSpace) break;
-    if (c == kStopByte) {
+    if (c == ' ') {
+      p = SkipSpaceRun(p);
+    } else if (c == kCarriageReturn && p[1] == kLineFeed) {
+      // The line end of the text form and the indentation behind it.
+      ++line_no_;
+      p = SkipSpaceRun(p + 2);
+    } else if (c == kStopByte) {
       scan_pos_ = p;
       Refill();
       p = scan_pos_;
       if (*p == kStopByte) break;
-      continue;
+    } else {
+      if (c == kLineFeed) ++line_no_;
+      ++p;
     }
-    if (c == kLineFeed) ++line_no_;
-    ++p;
   }
   scan_pos_ = p;
 }
@@ -176,7 +183,7 @@ uint8_t TParser::Advance() {
   unsigned char c = *scan_pos_;
   if (Is(c, kSymbolStart)) {
     kind_ = tokSymbol;
-    scan_pos_ = SkipClass(scan_pos_ + 1, kSymbolPart);
+    scan_pos_ = SkipSymbolRun(scan_pos_ + 1);
   } else if (c == '\'' || c == '#') {
     kind_ = tokString;
     ScanString();
@@ -250,13 +257,6 @@ void TParser::RequireKeyword(std::string_view word) const {
   if (!IsKeyword(word)) FailFmt(kMsgSymbolExpected, {std::string(word)});
 }
 
-bool TParser::IsKeyword(std::string_view word) const {
-  if (kind_ != tokSymbol) return false;
-  std::string_view token(reinterpret_cast<const char*>(token_start_),
-                         size_t(scan_pos_ - token_start_));
-  return EqualIgnoringAsciiCase(token, word);
-}
-
 std::string_view TParser::TokenView() const {
   const unsigned char* end = kind_ == tokString ? text_end_ : scan_pos_;
   return std::string_view(reinterpret_cast<const char*>(token_start_), size_t(end - token_start_));
@@ -272,11 +272,19 @@ Extended TParser::TokenAsFloat() const {
   return ParseExtended(TokenText());
 }
 
+// Only the one space that stands between the tokens of a line is looked past; a name followed
+// by more whitespace takes the general way.
+bool TParser::SymbolStandsAlone() const {
+  const unsigned char* next = scan_pos_;
+  if (*next == ' ') ++next;
+  return *next > kLastSpace && *next != '.';
+}
+
 std::string_view TParser::ReadDottedName() {
   RequireKind(tokSymbol);
   while (*scan_pos_ == '.') {
     if (!Is(scan_pos_[1], kSymbolStart)) Fail(kMsgIdentifierExpected);
-    scan_pos_ = SkipClass(scan_pos_ + 2, kSymbolPart);
+    scan_pos_ = SkipSymbolRun(scan_pos_ + 2);
   }
   return TokenView();
 }

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/ascii.h"
 #include "runtime/extended/extended.h"
 #include "runtime/message_table.h"
 #include "runtime/streams.h"
@@ -47,8 +48,14 @@ class TParser {
 
   void RequireKind(uint8_t kind) const;
   void RequireKeyword(std::string_view word) const;
-  // True for a symbol equal to word, letters a to z being equal to A to Z.
-  bool IsKeyword(std::string_view word) const;
+  // True for a symbol equal to word, letters a to z being equal to A to Z. Defined here, so
+  // that the checks against constant words, one per property, cost little.
+  bool IsKeyword(std::string_view word) const {
+    if (kind_ != tokSymbol) return false;
+    std::string_view token(reinterpret_cast<const char*>(token_start_),
+                           size_t(scan_pos_ - token_start_));
+    return EqualIgnoringAsciiCase(token, word);
+  }
 
   // The decoded text of a string token; the token's bytes for every other kind.
   std::string TokenText() const { return std::string(TokenView()); }
@@ -59,6 +66,10 @@ class TParser {
   // Raises EConvertError for a text that is not a number.
   Extended TokenAsFloat() const;
 
+  // True when the next token starts on the current line behind spaces only and is not a ".":
+  // the current symbol is then a property name of its own. Scanning that token moves no byte
+  // of the buffer, so a TokenView taken before the next Advance stays valid through it.
+  bool SymbolStandsAlone() const;
   // The current symbol extended by the ".name" parts that touch it, valid until the next
   // token is scanned.
   std::string_view ReadDottedName();

@@ -108,6 +108,28 @@ TEST(ParserTest, ManyLinesAcrossRefills) {
   EXPECT_EQ(Tokens(text), expected + "0:@3001");
 }
 
+TEST(ParserTest, RunsOfSpacesAndNamesOfEveryLengthAcrossRefills) {
+  // Names and indentation of lengths around the sixteen bytes scanned at a time, separated in
+  // every way the text allows, over enough lines to cross many refills at every offset.
+  const std::string separators[] = {" ", "", "  ", "\t", " \r ", "\r\n", "\n", "\r\n\r\n   "};
+  std::string text;
+  std::string expected;
+  int line = 1;
+  for (int i = 0; i < 2000; ++i) {
+    std::string name = std::string(size_t(i % 37), 'a') + "_Z9";
+    const std::string& separator = separators[size_t(i) % std::size(separators)];
+    text += std::string(size_t(i % 41), ' ') + name + separator + "=" + separator + "x.y\r\n";
+    expected += "1:" + name + "@" + std::to_string(line) + " ";
+    for (char c : separator) line += c == '\n';
+    expected += "61:=@" + std::to_string(line) + " ";
+    for (char c : separator) line += c == '\n';
+    expected += "1:x@" + std::to_string(line) + " 46:.@" + std::to_string(line) + " 1:y@" +
+                std::to_string(line) + " ";
+    ++line;
+  }
+  EXPECT_EQ(Tokens(text), expected + "0:@" + std::to_string(line));
+}
+
 struct Conversion {
   int32_t integer = 0;
   std::string failure;

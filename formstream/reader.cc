@@ -40,10 +40,17 @@ ObjectPrefix TReader::GetPrefix() {
   return prefix;
 }
 
-std::string TReader::GetName() {
-  std::string name(GetTag(), '\0');
-  GetBytes(name.data(), int32_t(name.size()));
-  return name;
+std::string_view TReader::GetText(int32_t count, std::string& spare) {
+  if (count <= Buffered()) {
+    return std::string_view(reinterpret_cast<const char*>(TakeBuffered(count)), size_t(count));
+  }
+  spare.resize(size_t(count));
+  GetBytes(spare.data(), count);
+  return spare;
+}
+
+std::string_view TReader::GetName(std::string& spare) {
+  return GetText(GetTag(), spare);
 }
 
 int32_t TReader::GetIntegerPayload(uint8_t tag) {
@@ -81,30 +88,26 @@ Extended TReader::GetExtended() {
   return ExtendedFromBytes(bytes);
 }
 
-std::string TReader::GetStringValue() {
-  int32_t length;
+std::string_view TReader::GetStringValue(std::string& spare) {
   uint8_t tag = GetTag();
-  if (tag == tagString) {
-    length = GetTag();
-  } else if (tag == tagLongString) {
-    length = GetLength();
-    if (length < 0) RaiseInvalidValue();
-  } else {
-    RaiseInvalidValue();
+  if (tag == tagString) return GetText(GetTag(), spare);
+  if (tag != tagLongString) RaiseInvalidValue();
+  int32_t length = GetLength();
+  if (length < 0) RaiseInvalidValue();
+  if (length <= Buffered()) return GetText(length, spare);
+  spare.clear();
+  while (int32_t(spare.size()) < length) {
+    int32_t piece = std::min(length - int32_t(spare.size()), kStringPiece);
+    spare.resize(spare.size() + size_t(piece));
+    GetBytes(spare.data() + spare.size() - size_t(piece), piece);
   }
-  std::string value;
-  while (int32_t(value.size()) < length) {
-    int32_t piece = std::min(length - int32_t(value.size()), kStringPiece);
-    value.resize(value.size() + size_t(piece));
-    GetBytes(value.data() + value.size() - size_t(piece), piece);
-  }
-  return value;
+  return spare;
 }
 
-std::string TReader::GetIdentifier() {
+std::string_view TReader::GetIdentifier(std::string& spare) {
   switch (GetTag()) {
     case tagIdent:
-      return GetName();
+      return GetName(spare);
     case tagFalse:
       return "False";
     case tagTrue:

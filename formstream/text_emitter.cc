@@ -50,15 +50,16 @@ void TextEmitter::EmitObject() {
 
 void TextEmitter::EmitObjectHeader() {
   ObjectPrefix prefix = reader_.GetPrefix();
-  std::string class_name = reader_.GetName();
-  std::string object_name = reader_.GetName();
+  // The class name comes first but is written last, so it needs a copy of its own.
+  class_name_.assign(reader_.GetName(spare_));
+  std::string_view object_name = reader_.GetName(spare_);
   EmitIndent();
   Put(prefix.flags & flagInherited ? "inherited " : "object ");
   if (!object_name.empty()) {
     Put(object_name);
     Put(": ");
   }
-  Put(class_name);
+  Put(class_name_);
   if (prefix.flags & flagChildPosition) {
     Put(" [");
     EmitInteger(prefix.child_position);
@@ -69,7 +70,7 @@ void TextEmitter::EmitObjectHeader() {
 
 void TextEmitter::EmitProperty() {
   EmitIndent();
-  Put(reader_.GetName());
+  Put(reader_.GetName(spare_));
   Put(" = ");
   EmitValue();
   Put(kLineEnd);
@@ -88,13 +89,13 @@ void TextEmitter::EmitValue() {
     case tagString:
     case tagLongString:
       scratch_.clear();
-      AppendQuoted(scratch_, reader_.GetStringValue());
+      AppendQuoted(scratch_, reader_.GetStringValue(spare_));
       return Put(scratch_);
     case tagIdent:
     case tagFalse:
     case tagTrue:
     case tagNil:
-      return Put(reader_.GetIdentifier());
+      return Put(reader_.GetIdentifier(spare_));
     case tagBinary:
       return EmitBinary();
     case tagSet:
@@ -127,7 +128,8 @@ void TextEmitter::EmitSet() {
   reader_.GetTag();
   Put("[");
   bool first = true;
-  for (std::string member = reader_.GetName(); !member.empty(); member = reader_.GetName()) {
+  for (std::string_view member = reader_.GetName(spare_); !member.empty();
+       member = reader_.GetName(spare_)) {
     if (!first) Put(", ");
     Put(member);
     first = false;

@@ -59,6 +59,9 @@ class TextEmitter {
   TWriter& writer_;
   int32_t depth_ = 0;
   std::string scratch_;
+  // Where the reader copies a name or string that its buffer does not hold whole.
+  std::string spare_;
+  std::string class_name_;
   std::string staged_;
 };
 

@@ -85,6 +85,15 @@ TEST(TextFormToBinaryTest, EveryValueKind) {
       {"Items = <>", Property("Items", CollectionValue({}))},
       {"Font . Name = 'X'", Property("Font.Name", StringValue("X"))},
       {"Font.Name = 'X'", Property("Font.Name", StringValue("X"))},
+      // A name followed by anything but one space and a token that is not "." may go on.
+      {"Font .Name = 'X'", Property("Font.Name", StringValue("X"))},
+      {"Font  .Name = 'X'", Property("Font.Name", StringValue("X"))},
+      {"Font\t.Name = 'X'", Property("Font.Name", StringValue("X"))},
+      {"Font\r\n  .Name = 'X'", Property("Font.Name", StringValue("X"))},
+      {"Font\n.Name\n=\n'X'", Property("Font.Name", StringValue("X"))},
+      {"Width= 1", Property("Width", Int8Value(1))},
+      {"Width   =1", Property("Width", Int8Value(1))},
+      {"Width\r\n= 1", Property("Width", Int8Value(1))},
       {std::string(300, 'n') + " = 1", Property(std::string(255, 'n'), Int8Value(1))},
   };
   for (const Case& c : cases) EXPECT_EQ(PropertiesOf(c.line), RootWith({c.property})) << c.line;
@@ -206,6 +215,27 @@ TEST(TextFormToBinaryTest, BytesBeforeAFailureReachTheOutputInBlocks) {
   ASSERT_GE(output.writes.size(), 2u);
   for (size_t i = 0; i + 1 < output.writes.size(); ++i) EXPECT_EQ(output.writes[i], 4096);
   EXPECT_LE(output.writes.back(), 4096);
+}
+
+// The bytes written before the failure of a text: what a writer's destructor hands over.
+std::string WrittenBeforeFailure(const std::string& text) {
+  TMemoryStream input;
+  Fill(input, text);
+  TMemoryStream output;
+  EXPECT_THROW(TextFormToBinary(input, output), EParserError) << text;
+  return ContentOf(output);
+}
+
+TEST(TextFormToBinaryTest, ANameIsWrittenOnlyOnceTheTokenBehindItIsScanned) {
+  const std::string head = "TPF0\x01T\x01X"s;
+  for (const char* separator : {" ", "", "  ", "\r\n"}) {
+    EXPECT_EQ(WrittenBeforeFailure("object X: T\r\n  Caption" + std::string(separator) + "'open"),
+              head)
+        << separator;
+  }
+  EXPECT_EQ(WrittenBeforeFailure("object X: T\r\n  Caption = 'open"), head +
+                                                                          "\x07"
+                                                                          "Caption");
 }
 
 TEST(TextFormToBinaryTest, TheInputIsLeftAtTheTokenBehindTheRootsEnd) {

@@ -1,11 +1,13 @@
 // The value operations of TWriter: the encodings the writer chooses for each kind of value.
 #include <cstdint>
+#include <cstring>
 
 #include "formstream/filer.h"
 #include "formstream/value_tag.h"
 #include "runtime/ascii.h"
 #include "runtime/little_endian.h"
 #include "runtime/memory_stream.h"
+#include "runtime/small_copy.h"
 
 namespace quorvex {
 namespace {
@@ -53,6 +55,19 @@ void TWriter::PutString(std::string_view text) {
 
 void TWriter::PutName(std::string_view text) {
   auto length = uint8_t(text.size() < kMaxShortString ? text.size() : kMaxShortString);
+  // When the buffer has room for both, the length and the bytes go in with one copy.
+  if (1 + length <= buffer_size_ - pending_) {
+    unsigned char* at = buffer_.get() + pending_;
+    at[0] = length;
+    auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    if (length <= kSmallCopy) {
+      CopySmallBytes(at + 1, bytes, length);
+    } else {
+      std::memcpy(at + 1, bytes, length);
+    }
+    pending_ += 1 + length;
+    return;
+  }
   PutBytes(&length, 1);
   PutBytes(text.data(), length);
 }
