@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <system_error>
 
 #include "runtime/exceptions.h"
 #include "runtime/line_end_scan.h"
@@ -35,6 +36,8 @@ uint16_t MessageForIoError(int32_t number) {
 }
 
 constexpr int32_t kPaddingPiece = 64;
+// The blocks a channel reads itself before a thread reads ahead for it.
+constexpr int32_t kBlocksBeforeReadAhead = 3;
 
 }  // namespace
 
@@ -57,10 +60,12 @@ TextChannel& ConsoleOut() {
 }
 
 TextChannel::~TextChannel() {
+  read_ahead_.reset();
   if (OwnsHandle()) System().Close(os_file_);
 }
 
 void TextChannel::BindName(const FileName& name) {
+  read_ahead_.reset();
   if (OwnsHandle()) System().Close(os_file_);
   lent_ = kNoHandle;
   path_ = name;
@@ -96,6 +101,7 @@ void TextChannel::Open(ChannelState direction, OsHandle lent) {
   fill_ = 0;
   buffer_offset_ = 0;
   data_ended_ = false;
+  blocks_read_ = 0;
   lent_ = lent;
   if (!OpenHandle(direction)) state_ = ChannelState::kClosed;
 }
@@ -150,7 +156,7 @@ bool TextChannel::FillBuffer() {
   buffer_offset_ += fill_;
   cursor_ = 0;
   fill_ = 0;
-  OsResult got = System().Read(os_file_, bytes_.get(), capacity_);
+  OsResult got = ReadNextBlock();
   if (got.error != 0) {
     PendingIoError = int32_t(got.error);
     return false;
@@ -163,6 +169,26 @@ bool TextChannel::FillBuffer() {
   }
   fill_ = int32_t(got.value);
   return true;
+}
+
+OsResult TextChannel::ReadNextBlock() {
+  if (!read_ahead_ && ++blocks_read_ == kBlocksBeforeReadAhead) StartReadAheadOnLongFile();
+  if (read_ahead_) return read_ahead_->Next(bytes_);
+  return System().Read(os_file_, bytes_.get(), capacity_);
+}
+
+// A file that has filled the buffer a few times is likely long enough to gain from a reading
+// thread; short files, the console and pipes are read on the caller's thread alone. Without
+// a thread to be had, reading goes on as before.
+void TextChannel::StartReadAheadOnLongFile() {
+  if (IsConsole() || capacity_ != kDiskCapacity || System().KindOf(os_file_) != FileKind::kDisk) {
+    return;
+  }
+  try {
+    read_ahead_ = std::make_unique<ReadAhead>(os_file_, capacity_);
+  } catch (const std::system_error&) {
+    read_ahead_.reset();
+  }
 }
 
 char TextChannel::ReadByte() {
@@ -336,6 +362,7 @@ void TextChannel::CloseChannel() {
 
 void TextChannel::Release() {
   if (IsConsole()) return;
+  read_ahead_.reset();
   state_ = ChannelState::kClosed;
   uint32_t error = OwnsHandle() ? System().Close(os_file_) : 0;
   os_file_ = kNoHandle;

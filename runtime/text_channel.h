@@ -10,6 +10,7 @@
 #include "runtime/file_name.h"
 #include "runtime/platform/os_errors.h"
 #include "runtime/platform/platform.h"
+#include "runtime/read_ahead.h"
 
 namespace quorvex {
 
@@ -142,6 +143,8 @@ class TextChannel {
   char ReadByte();
   char PeekByte();
   bool FillBuffer();
+  OsResult ReadNextBlock();
+  void StartReadAheadOnLongFile();
   void WriteBytes(const char* data, size_t count);
   void WriteDirectly(const char* data, size_t count);
   bool WriteWhole(const char* data, int32_t count);
@@ -174,6 +177,10 @@ class TextChannel {
   FileName path_;
   int32_t capacity_ = 0;
   std::unique_ptr<char[]> bytes_;
+  // Reading a long disk file: the blocks after the first few come from a thread that reads
+  // one block ahead. Ended before the handle is closed.
+  int32_t blocks_read_ = 0;
+  std::unique_ptr<ReadAhead> read_ahead_;
 };
 
 // The console channels, bound to the empty name at start-up.

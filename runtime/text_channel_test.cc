@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -194,6 +195,38 @@ TEST(TextChannel, DiskFilesMoveInLargeBlocksCharacterDevicesByLine) {
   EXPECT_EQ(platform.writes[2], 40);
   EXPECT_EQ(ReadLines(path), Lines(3000, line));
   EXPECT_EQ(platform.reads, std::vector<int32_t>(3, TextChannel::kDiskCapacity));
+}
+
+// A file of many buffers is read ahead on a thread of its own: the lines are the same, and a
+// read that fails ends the text where it fails.
+TEST(TextChannel, LongFilesReadAheadGiveTheSameLinesAndFailures) {
+  ScratchDir folder;
+  const std::string path = (folder / "long").string();
+  Lines lines;
+  std::string bytes;
+  for (int i = 0; i < 60000; ++i) {
+    lines.push_back("line " + std::to_string(i) + std::string(size_t(i % 37), '-'));
+    bytes += lines.back() + (i % 3 == 0 ? "\n" : "\r\n");
+  }
+  WriteFileBytes(path, bytes);
+  EXPECT_EQ(ReadLines(path), lines);
+
+  testing::FaultPlatform platform;
+  platform.fail_read_at = 10;
+  ScopedPlatform scoped(platform);
+  TextChannel channel;
+  channel.BindName(FileName(path));
+  channel.OpenForReading();
+  std::string held;
+  Lines read;
+  while (!channel.AtEnd() && PendingIoError == 0) read.emplace_back(channel.ReadLine(held));
+  EXPECT_EQ(RunCheckIo().number, int32_t(kErrorDeviceIo));
+  // The whole lines of nine blocks, then the part of the next line they hold.
+  const size_t whole =
+      size_t(std::count(bytes.begin(), bytes.begin() + 9 * TextChannel::kDiskCapacity, '\n'));
+  ASSERT_EQ(read.size(), whole + 1);
+  EXPECT_EQ(Lines(read.begin(), read.end() - 1), Lines(lines.begin(), lines.begin() + whole));
+  EXPECT_EQ(lines[whole].rfind(read.back(), 0), 0u);
 }
 
 // Lines of half a buffer or more written together go out in a write of their own, after the

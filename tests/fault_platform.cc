@@ -36,6 +36,10 @@ OsResult FaultPlatform::Open(const FileName& name, FileAccess access, unsigned s
 }
 
 OsResult FaultPlatform::Read(OsHandle handle, void* buffer, int32_t count) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (++reads == fail_read_at) return {0, kErrorDeviceIo};
+  }
   if (read_error != 0) return {0, read_error};
   return NativePlatform().Read(handle, buffer, count);
 }

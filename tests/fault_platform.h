@@ -41,6 +41,9 @@ class FaultPlatform : public Platform {
   int fail_write_at = 0;
   int fail_rename_at = 0;
   int fail_sync_at = 0;
+  // The N-th read fails with kErrorDeviceIo, counted from 1; 0 injects nothing.
+  int fail_read_at = 0;
+  int reads = 0;
   int writes = 0;
   int renames = 0;
   int syncs = 0;

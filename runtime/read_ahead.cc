@@ -1,0 +1,82 @@
+#include "runtime/read_ahead.h"
+
+#include <utility>
+
+namespace quorvex {
+namespace {
+
+std::vector<std::unique_ptr<char[]>> Blocks(size_t count, int32_t capacity) {
+  std::vector<std::unique_ptr<char[]>> blocks;
+  for (size_t i = 0; i < count; ++i) blocks.push_back(std::make_unique<char[]>(size_t(capacity)));
+  return blocks;
+}
+
+}  // namespace
+
+ReadAhead::ReadAhead(OsHandle handle, int32_t capacity)
+    : handle_(handle),
+      capacity_(capacity),
+      empty_(Blocks(kBlocks, capacity)),
+      thread_([this] { ReadBlocks(); }) {}
+
+ReadAhead::~ReadAhead() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
+  thread_.join();
+}
+
+OsResult ReadAhead::Next(std::unique_ptr<char[]>& block) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (ready_.empty() && !finished_) {
+    reader_waiting_ = true;
+    changed_.wait(lock, [this] { return !ready_.empty() || finished_; });
+    reader_waiting_ = false;
+  }
+  if (ready_.empty()) {
+    lock.unlock();
+    return System().Read(handle_, block.get(), capacity_);
+  }
+  ReadBlock next = std::move(ready_.front());
+  ready_.pop_front();
+  empty_.push_back(std::move(block));
+  block = std::move(next.bytes);
+  const bool wake = thread_resting_ && empty_.size() >= kWakeWhenFree;
+  lock.unlock();
+  if (wake) changed_.notify_all();
+  return next.result;
+}
+
+// Reads blocks in turn while there are empty ones, resting while there are none; the end of
+// the file or an error is the last block read.
+void ReadAhead::ReadBlocks() {
+  for (;;) {
+    std::unique_ptr<char[]> into;
+    {
+      std::unique_lock<std::mutex> lock(mutex_);
+      if (empty_.empty()) {
+        thread_resting_ = true;
+        changed_.wait(lock, [this] { return empty_.size() >= kWakeWhenFree || stopping_; });
+        thread_resting_ = false;
+      }
+      if (stopping_) return;
+      into = std::move(empty_.back());
+      empty_.pop_back();
+    }
+    const OsResult got = System().Read(handle_, into.get(), capacity_);
+    const bool last = got.error != 0 || got.value == 0;
+    bool wake;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ready_.push_back({std::move(into), got});
+      finished_ = last;
+      wake = reader_waiting_;
+    }
+    if (wake) changed_.notify_all();
+    if (last) return;
+  }
+}
+
+}  // namespace quorvex
