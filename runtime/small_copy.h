@@ -9,6 +9,18 @@ namespace quorvex {
 // The most bytes CopySmallBytes copies.
 constexpr int32_t kSmallCopy = 16;
 
+// Copies count bytes, where sizeof(Word) <= count <= 2 * sizeof(Word), as two moves of a Word
+// that may overlap.
+template <typename Word>
+inline void CopyHeadAndTail(unsigned char* to, const unsigned char* from, int32_t count) {
+  Word head;
+  Word tail;
+  std::memcpy(&head, from, sizeof(Word));
+  std::memcpy(&tail, from + count - int32_t(sizeof(Word)), sizeof(Word));
+  std::memcpy(to, &head, sizeof(Word));
+  std::memcpy(to + count - int32_t(sizeof(Word)), &tail, sizeof(Word));
+}
+
 // Copies count bytes, at most kSmallCopy, between buffers that do not overlap. The pieces of a
 // text form (names, " = ", line ends, indentation, numbers) are mostly a few bytes long: they
 // are copied here with at most four moves of fixed size, which the compiler turns into plain
@@ -16,19 +28,9 @@ constexpr int32_t kSmallCopy = 16;
 // are touched.
 inline void CopySmallBytes(unsigned char* to, const unsigned char* from, int32_t count) {
   if (count >= 8) {
-    uint64_t head;
-    uint64_t tail;
-    std::memcpy(&head, from, 8);
-    std::memcpy(&tail, from + count - 8, 8);
-    std::memcpy(to, &head, 8);
-    std::memcpy(to + count - 8, &tail, 8);
+    CopyHeadAndTail<uint64_t>(to, from, count);
   } else if (count >= 4) {
-    uint32_t head;
-    uint32_t tail;
-    std::memcpy(&head, from, 4);
-    std::memcpy(&tail, from + count - 4, 4);
-    std::memcpy(to, &head, 4);
-    std::memcpy(to + count - 4, &tail, 4);
+    CopyHeadAndTail<uint32_t>(to, from, count);
   } else if (count > 0) {
     // One to three bytes: the first, the middle and the last cover them all.
     unsigned char first = from[0];
