@@ -1,5 +1,6 @@
 #include "runtime/replacement_file.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -12,12 +13,26 @@ namespace {
 
 constexpr int kNameAttempts = 100;
 
-// The target's name with a random mark and ".tmp", in the target's own folder. Each thread
-// seeds its own generator once from the system's random source.
+// The next number of a random sequence kept per thread (a 64-bit mixing of a counter), seeded
+// from the system's random source on first use. Its state is a plain number, so that a thread
+// has nothing to set up or tear down for it.
+uint32_t NextRandom() {
+  thread_local uint64_t state = 0;
+  if (state == 0) {
+    std::random_device device;
+    state = uint64_t(device()) << 32 | device();
+  }
+  state += 0x9E3779B97F4A7C15u;
+  uint64_t mixed = state;
+  mixed = (mixed ^ mixed >> 30) * 0xBF58476D1CE4E5B9u;
+  mixed = (mixed ^ mixed >> 27) * 0x94D049BB133111EBu;
+  return uint32_t((mixed ^ mixed >> 31) >> 32);
+}
+
+// The target's name with a random mark and ".tmp", in the target's own folder.
 std::string TemporaryNameBeside(const std::string& target) {
-  thread_local std::mt19937 random{std::random_device()()};
   char mark[16];
-  snprintf(mark, sizeof mark, "%08x", unsigned(random()));
+  snprintf(mark, sizeof mark, "%08x", unsigned(NextRandom()));
   return target + ".quorvex-" + mark + ".tmp";
 }
 

@@ -96,7 +96,7 @@ int ConvertAll(const BatchOptions& options, JsonReport& report) {
         auto conflict = conflicts.find(index);
         return conflict != conflicts.end() ? conflict->second : RunFormJob(items[index], settings);
       },
-      [&] { slots.HoldUntilThreadEnds(); });
+      [&] { slots.HoldForThisThread(); }, [&] { slots.ReleaseForThisThread(); });
   ProgressLine progress(items.size());
   BatchTotals totals;
   for (size_t i = 0; i < items.size(); ++i) {

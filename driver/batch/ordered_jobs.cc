@@ -4,8 +4,9 @@
 
 namespace quorvex {
 
-OrderedJobs::OrderedJobs(size_t count, int workers, Job job, std::function<void()> ready)
-    : job_(std::move(job)), ready_(std::move(ready)), outcomes_(count) {
+OrderedJobs::OrderedJobs(size_t count, int workers, Job job, std::function<void()> start,
+                         std::function<void()> finish)
+    : job_(std::move(job)), start_(std::move(start)), finish_(std::move(finish)), outcomes_(count) {
   size_t threads = std::min(count, size_t(std::max(workers, 1)));
   for (size_t i = 0; i < threads; ++i) workers_.emplace_back([this] { Work(); });
 }
@@ -24,10 +25,10 @@ FormOutcome OrderedJobs::Take(size_t index) {
 }
 
 void OrderedJobs::Work() {
-  ready_();
+  start_();
   while (!stopping_) {
     size_t index = next_++;
-    if (index >= outcomes_.size()) return;
+    if (index >= outcomes_.size()) break;
     FormOutcome outcome = job_(index);
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -35,6 +36,7 @@ void OrderedJobs::Work() {
     }
     done_.notify_all();
   }
+  finish_();
 }
 
 }  // namespace quorvex

@@ -14,15 +14,16 @@
 namespace quorvex {
 
 // Runs job(0) to job(count - 1) on a number of worker threads, in order of index as workers
-// come free, and hands the outcomes back in order of index. Each worker calls ready() before
-// it takes its first job. Destroying it lets the jobs that have started finish and starts no
-// other.
+// come free, and hands the outcomes back in order of index. Each worker calls start() before
+// it takes its first job and finish() after its last. Destroying it lets the jobs that have
+// started finish and starts no other.
 class OrderedJobs {
  public:
   using Job = std::function<FormOutcome(size_t)>;
 
   OrderedJobs(
-      size_t count, int workers, Job job, std::function<void()> ready = [] {});
+      size_t count, int workers, Job job, std::function<void()> start = [] {},
+      std::function<void()> finish = [] {});
   ~OrderedJobs();
   OrderedJobs(const OrderedJobs&) = delete;
   OrderedJobs& operator=(const OrderedJobs&) = delete;
@@ -34,7 +35,8 @@ class OrderedJobs {
   void Work();
 
   Job job_;
-  std::function<void()> ready_;
+  std::function<void()> start_;
+  std::function<void()> finish_;
   std::vector<std::optional<FormOutcome>> outcomes_;
   std::atomic<size_t> next_{0};
   std::atomic<bool> stopping_{false};

@@ -22,18 +22,9 @@ namespace {
 // lending a slot for.
 constexpr int64_t kLongWait = 200'000;  // nanoseconds
 
-// The slot a thread holds, given back when the thread ends.
-struct ThreadSlot {
-  ~ThreadSlot() {
-    if (slots != nullptr) slots->Give();
-  }
-  ProcessorSlots* slots = nullptr;
-};
-
-ThreadSlot& ThisThreadsSlot() {
-  thread_local ThreadSlot slot;
-  return slot;
-}
+// The slots of which this thread holds one, or nothing. A plain pointer, so that nothing is
+// left to run when the thread ends.
+thread_local ProcessorSlots* held_by_this_thread = nullptr;
 
 }  // namespace
 
@@ -48,14 +39,20 @@ void ProcessorSlots::NoteWait(int64_t nanoseconds) {
   average_wait_.store(average + (nanoseconds - average) / 8, std::memory_order_relaxed);
 }
 
-void ProcessorSlots::HoldUntilThreadEnds() {
-  if (ThisThreadsSlot().slots == this) return;
+void ProcessorSlots::HoldForThisThread() {
+  if (held_by_this_thread == this) return;
   Take();
-  ThisThreadsSlot().slots = this;
+  held_by_this_thread = this;
+}
+
+void ProcessorSlots::ReleaseForThisThread() {
+  if (held_by_this_thread != this) return;
+  held_by_this_thread = nullptr;
+  Give();
 }
 
 ProcessorSlots* ProcessorSlots::HeldByThisThread() {
-  return ThisThreadsSlot().slots;
+  return held_by_this_thread;
 }
 
 }  // namespace quorvex

@@ -24,8 +24,9 @@ class ProcessorSlots {
   ProcessorSlots& operator=(const ProcessorSlots&) = delete;
 
   // Makes the calling thread hold a slot, waiting for one if need be; it keeps the slot from
-  // one form to the next, and gives it back when it ends.
-  void HoldUntilThreadEnds();
+  // one form to the next until it gives it back.
+  void HoldForThisThread();
+  void ReleaseForThisThread();
   // The slots of which the calling thread holds one, or nothing.
   static ProcessorSlots* HeldByThisThread();
 

@@ -16,17 +16,19 @@ bool OtherThreadRunsDuringWait(ProcessorSlots& slots) {
   std::promise<void> release;
   std::atomic<bool> other_ran{false};
   std::thread holder([&] {
-    slots.HoldUntilThreadEnds();
+    slots.HoldForThisThread();
     LendingSlot([&] {
       waiting.set_value();
       release.get_future().wait();
       return 0;
     });
+    slots.ReleaseForThisThread();
   });
   waiting.get_future().wait();
   std::thread other([&] {
-    slots.HoldUntilThreadEnds();
+    slots.HoldForThisThread();
     other_ran = true;
+    slots.ReleaseForThisThread();
   });
   // Either the other thread gets the lent slot and ends, or it waits for the holder to end.
   for (int i = 0; i < 200 && !other_ran; ++i)
@@ -48,13 +50,16 @@ TEST(ProcessorSlots, SlotIsLentOnlyWhileWaitsAreLong) {
   EXPECT_TRUE(OtherThreadRunsDuringWait(long_waits));
 }
 
-TEST(ProcessorSlots, ThreadKeepsItsSlotUntilItEnds) {
+TEST(ProcessorSlots, ThreadKeepsItsSlotUntilItGivesItBack) {
   ProcessorSlots slots(2);
   EXPECT_EQ(ProcessorSlots::HeldByThisThread(), nullptr);
   std::thread([&] {
-    slots.HoldUntilThreadEnds();
-    slots.HoldUntilThreadEnds();  // a second call takes nothing more
+    slots.HoldForThisThread();
+    slots.HoldForThisThread();  // a second call takes nothing more
     EXPECT_EQ(ProcessorSlots::HeldByThisThread(), &slots);
+    slots.ReleaseForThisThread();
+    slots.ReleaseForThisThread();  // nor does a second call give back more
+    EXPECT_EQ(ProcessorSlots::HeldByThisThread(), nullptr);
   }).join();
   // Both slots are free again: two takes do not wait.
   slots.Take();
