@@ -178,10 +178,10 @@ OsResult TextChannel::ReadNextBlock() {
 }
 
 // A file that has filled the buffer a few times is likely long enough to gain from a reading
-// thread; short files, the console and pipes are read on the caller's thread alone. Without
-// a thread to be had, reading goes on as before.
+// thread; short files, the console (read through a small buffer) and pipes are read on the
+// caller's thread alone. Without a thread to be had, reading goes on as before.
 void TextChannel::StartReadAheadOnLongFile() {
-  if (IsConsole() || capacity_ != kDiskCapacity || System().KindOf(os_file_) != FileKind::kDisk) {
+  if (capacity_ != kDiskCapacity || System().KindOf(os_file_) != FileKind::kDisk) {
     return;
   }
   try {

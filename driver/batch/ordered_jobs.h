@@ -21,9 +21,8 @@ class OrderedJobs {
  public:
   using Job = std::function<FormOutcome(size_t)>;
 
-  OrderedJobs(
-      size_t count, int workers, Job job, std::function<void()> start = [] {},
-      std::function<void()> finish = [] {});
+  OrderedJobs(size_t count, int workers, Job job, std::function<void()> start,
+              std::function<void()> finish);
   ~OrderedJobs();
   OrderedJobs(const OrderedJobs&) = delete;
   OrderedJobs& operator=(const OrderedJobs&) = delete;
