@@ -1,7 +1,9 @@
 #include "driver/conversion_run.h"
 
+#include "driver/checked_channels.h"
 #include "driver/console.h"
 #include "driver/conversion_names.h"
+#include "driver/filter_during_copy.h"
 #include "driver/form_file_steps.h"
 #include "driver/line_passes.h"
 #include "driver/run_guards.h"
@@ -13,36 +15,15 @@
 namespace quorvex {
 namespace {
 
-// Each channel operation below is checked at once; a pending I/O error ends the run.
-void OpenForReadingChecked(TextChannel& channel) {
-  channel.OpenForReading();
-  CheckIo();
-}
-
-void CloseChecked(TextChannel& channel) {
-  channel.CloseChannel();
-  CheckIo();
-}
-
-// The channel writes into the replacement's temporary; a temporary that could not be created
-// fails like the creation of the file itself.
-void OpenForWritingChecked(TextChannel& channel, const ReplacementFile& replacement) {
-  if (replacement.Error() != 0) {
-    PendingIoError = int32_t(replacement.Error());
-  } else {
-    channel.OpenForWritingOn(replacement.Handle());
-  }
-  CheckIo();
-}
-
-// Copies the text to its backup, which is complete and on the disk before the filter starts.
+// Copies the text to its backup, which is complete and on the disk before anything the filter
+// does shows.
 // A text that goes on after its end mark is refused before the backup takes its place.
-void BackUp(TextChannel& text, const ConversionNames& names) {
+void BackUp(TextChannel& text, const ConversionNames& names, CopiedText& also) {
   ReplacementFile replacement(names.backup);
   TextChannel backup;
   backup.BindName(names.backup);
   OpenForWritingChecked(backup, replacement);
-  CopyLines(text, backup);
+  CopyLines(text, backup, &also);
   CheckNothingFollowsEndMark(text, names.text);
   CloseChecked(backup);
   replacement.CommitOrRaise();
@@ -50,13 +31,24 @@ void BackUp(TextChannel& text, const ConversionNames& names) {
 
 // Copies the text to its backup, then filters the backup into a replacement of the text,
 // which takes the text's place only once the filter has finished. The replacement is the
-// caller's, so that the replaced text stays held until the run ends.
+// caller's, so that the replaced text stays held until the run ends. A long text is filtered
+// while the copy goes on.
 void BackUpAndFilter(const ConversionNames& names, ReplacementFile& filtered,
                      FilterObserver& observer) {
   TextChannel text;
   text.BindName(names.text);
   OpenForReadingChecked(text);
-  BackUp(text, names);
+  // A long text is filtered on the other processor; reading ahead would only compete with it.
+  text.ReadWithoutThread();
+  FilterDuringCopy during(names, filtered, observer);
+  BackUp(text, names, during);
+  if (during.Started()) {
+    CloseChecked(text);
+    during.Finish();
+    observer.ReportsComplete();
+    filtered.CommitOrRaise();
+    return;
+  }
   TextChannel backup;
   backup.BindName(names.backup);
   OpenForReadingChecked(backup);
@@ -70,8 +62,8 @@ void BackUpAndFilter(const ConversionNames& names, ReplacementFile& filtered,
 
 }  // namespace
 
-void ConsoleReports::LineFiltered(std::string_view, const FilterDecision& decision) {
-  if (!decision.report.empty()) WriteConsoleLine(decision.report);
+void ConsoleReports::LineFiltered(FilterAction, std::string_view report) {
+  if (!report.empty()) WriteConsoleLine(report);
 }
 
 // Closing the console channel writes out its bytes and leaves it open.

@@ -13,7 +13,7 @@ namespace quorvex {
 // ends the run before the filtered text replaces the text.
 class ConsoleReports : public FilterObserver {
  public:
-  void LineFiltered(std::string_view line, const FilterDecision& decision) override;
+  void LineFiltered(FilterAction action, std::string_view report) override;
   void ReportsComplete() override;
 };
 

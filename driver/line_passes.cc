@@ -38,10 +38,9 @@ void WriteCheckedLines(TextChannel& channel, std::string_view lines) {
 }
 
 // Writes what a decision on a line not kept asks for: the rewritten line; then tells observer.
-void WriteChanges(std::string_view line, const FilterDecision& decision, TextChannel& to,
-                  FilterObserver& observer) {
+void WriteChanges(const FilterDecision& decision, TextChannel& to, FilterObserver& observer) {
   if (decision.action == FilterAction::kRewrite) WriteCheckedLine(to, decision.line);
-  observer.LineFiltered(line, decision);
+  observer.LineFiltered(decision.action, decision.report);
 }
 
 void FilterLine(LineFilter& filter, std::string_view line, TextChannel& to,
@@ -50,7 +49,7 @@ void FilterLine(LineFilter& filter, std::string_view line, TextChannel& to,
   if (decision.action == FilterAction::kKeep) {
     WriteCheckedLine(to, line);
   } else {
-    WriteChanges(line, decision, to, observer);
+    WriteChanges(decision, to, observer);
   }
 }
 
@@ -90,7 +89,7 @@ size_t FilterCrLfLines(LineFilter& filter, std::string_view bytes, TextChannel& 
     if (decision.action == FilterAction::kKeep) continue;
     WriteCheckedLines(to, std::string_view(unwritten, size_t(line - unwritten)));
     unwritten = next;
-    WriteChanges(text, decision, to, observer);
+    WriteChanges(decision, to, observer);
   }
   WriteCheckedLines(to, std::string_view(unwritten, size_t(next - unwritten)));
   return size_t(next - bytes.data());
@@ -99,26 +98,36 @@ size_t FilterCrLfLines(LineFilter& filter, std::string_view bytes, TextChannel& 
 // Copies the whole lines at the start of bytes, each followed by CR LF, and returns the
 // number of their bytes. The lines go through staging, where their line ends become CR LF, in
 // one write.
-size_t CopyWholeLines(std::string_view bytes, std::string& staging, TextChannel& to) {
+size_t CopyWholeLines(std::string_view bytes, std::string& staging, TextChannel& to,
+                      CopiedText* also) {
   const size_t room = CrLfCopyRoom(bytes.size());
   if (staging.size() < room) staging.resize(room);
   const CrLfCopy copy = CopyWholeCrLfLines(bytes, EndMark, staging.data());
-  WriteCheckedLines(to, std::string_view(staging.data(), copy.written));
+  const std::string_view written(staging.data(), copy.written);
+  WriteCheckedLines(to, written);
+  if (also != nullptr) also->Copied(written);
   return copy.taken;
+}
+
+void CopyLine(std::string_view line, TextChannel& to, CopiedText* also) {
+  WriteCheckedLine(to, line);
+  if (also == nullptr) return;
+  also->Copied(line);
+  also->Copied(kCrLf);
 }
 
 }  // namespace
 
 // Each round takes the lines that lie whole in the reading channel's buffer in place; a line
 // that does not is read on its own.
-void CopyLines(TextChannel& from, TextChannel& to) {
+void CopyLines(TextChannel& from, TextChannel& to, CopiedText* also) {
   std::string held;
   std::string staging;
   while (!CheckedAtEnd(from)) {
-    if (const size_t taken = CopyWholeLines(from.Buffered(), staging, to)) {
+    if (const size_t taken = CopyWholeLines(from.Buffered(), staging, to, also)) {
       from.Consume(taken);
     } else {
-      WriteCheckedLine(to, ReadCheckedLine(from, held));
+      CopyLine(ReadCheckedLine(from, held), to, also);
     }
   }
 }

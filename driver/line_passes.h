@@ -1,6 +1,8 @@
 #ifndef QUORVEX_DRIVER_LINE_PASSES_H_
 #define QUORVEX_DRIVER_LINE_PASSES_H_
 
+#include <string_view>
+
 #include "driver/filter_observer.h"
 #include "runtime/text_channel.h"
 
@@ -15,8 +17,15 @@ namespace quorvex {
 // another; this gives the same bytes as line by line, and no line is copied into a string of
 // its own.
 
-// Copies every line, each followed by CR LF.
-void CopyLines(TextChannel& from, TextChannel& to);
+// Receives the bytes a copy writes, in their order, each piece once it is written.
+class CopiedText {
+ public:
+  virtual ~CopiedText() = default;
+  virtual void Copied(std::string_view bytes) = 0;
+};
+
+// Copies every line, each followed by CR LF; also, when given, receives what is written.
+void CopyLines(TextChannel& from, TextChannel& to, CopiedText* also = nullptr);
 
 // Filters every line through a LineFilter: kept and rewritten lines are written, each
 // followed by CR LF, and every line not kept as it was goes to observer.

@@ -111,7 +111,8 @@ TEST(LinePassesTest, BothPassesGiveWhatLineByLineGives) {
       if (!decision.report.empty()) reports.append(decision.report) += "\r\n";
     }
     ASSERT_FALSE(reports.empty());
-    EXPECT_EQ(RunPass(CopyLines, source, target), "") << seed;
+    auto copy_lines = [](TextChannel& from, TextChannel& to) { CopyLines(from, to); };
+    EXPECT_EQ(RunPass(copy_lines, source, target), "") << seed;
     ASSERT_EQ(ReadFileBytes(target), copied) << seed;
     ConsoleReports console;
     auto filter_lines = [&console](TextChannel& from, TextChannel& to) {

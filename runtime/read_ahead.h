@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "runtime/block_source.h"
 #include "runtime/platform/platform.h"
 
 namespace quorvex {
@@ -22,19 +23,18 @@ namespace quorvex {
 // Waking a thread costs about as much as reading a block, so the threads wake each other
 // rarely: the reading thread, once every block is full, rests until half of them are free
 // again, and wakes the reader only when the reader waits.
-class ReadAhead {
+class ReadAhead : public BlockSource {
  public:
   // Starts reading handle, capacity bytes at a time. Throws std::system_error when no thread
   // can be started.
   ReadAhead(OsHandle handle, int32_t capacity);
   // Waits for the read under way, if any.
-  ~ReadAhead();
+  ~ReadAhead() override;
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
 
-  // The next block: its bytes take the place of those of block (capacity bytes), whose memory
-  // the thread takes for a later block. The result is that of the read.
-  OsResult Next(std::unique_ptr<char[]>& block);
+  // The next block, as the read at this point would give it.
+  OsResult Next(std::unique_ptr<char[]>& block) override;
 
  private:
   static constexpr size_t kBlocks = 8;

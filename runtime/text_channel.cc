@@ -68,6 +68,7 @@ void TextChannel::BindName(const FileName& name) {
   read_ahead_.reset();
   if (OwnsHandle()) System().Close(os_file_);
   lent_ = kNoHandle;
+  source_ = nullptr;
   path_ = name;
   state_ = ChannelState::kClosed;
   cursor_ = 0;
@@ -87,7 +88,11 @@ void TextChannel::OpenForWritingOn(OsHandle lent) {
   Open(ChannelState::kWriting, lent);
 }
 
-void TextChannel::Open(ChannelState direction, OsHandle lent) {
+void TextChannel::OpenForReadingFrom(BlockSource& source) {
+  Open(ChannelState::kReading, kNoHandle, &source);
+}
+
+void TextChannel::Open(ChannelState direction, OsHandle lent, BlockSource* source) {
   if (state_ == ChannelState::kReading || state_ == ChannelState::kWriting) {
     CloseChannel();
     if (state_ != ChannelState::kClosed && !IsConsole()) Release();
@@ -103,6 +108,11 @@ void TextChannel::Open(ChannelState direction, OsHandle lent) {
   data_ended_ = false;
   blocks_read_ = 0;
   lent_ = lent;
+  source_ = source;
+  if (source_ != nullptr) {
+    UseCapacity(kDiskCapacity);
+    return;
+  }
   if (!OpenHandle(direction)) state_ = ChannelState::kClosed;
 }
 
@@ -172,6 +182,7 @@ bool TextChannel::FillBuffer() {
 }
 
 OsResult TextChannel::ReadNextBlock() {
+  if (source_ != nullptr) return source_->Next(bytes_);
   if (!read_ahead_ && ++blocks_read_ == kBlocksBeforeReadAhead) StartReadAheadOnLongFile();
   if (read_ahead_) return read_ahead_->Next(bytes_);
   return System().Read(os_file_, bytes_.get(), capacity_);
@@ -181,7 +192,8 @@ OsResult TextChannel::ReadNextBlock() {
 // thread; short files, the console (read through a small buffer) and pipes are read on the
 // caller's thread alone. Without a thread to be had, reading goes on as before.
 void TextChannel::StartReadAheadOnLongFile() {
-  if (capacity_ != kDiskCapacity || System().KindOf(os_file_) != FileKind::kDisk) {
+  if (!read_ahead_allowed_ || capacity_ != kDiskCapacity ||
+      System().KindOf(os_file_) != FileKind::kDisk) {
     return;
   }
   try {
@@ -363,6 +375,7 @@ void TextChannel::CloseChannel() {
 void TextChannel::Release() {
   if (IsConsole()) return;
   read_ahead_.reset();
+  source_ = nullptr;
   state_ = ChannelState::kClosed;
   uint32_t error = OwnsHandle() ? System().Close(os_file_) : 0;
   os_file_ = kNoHandle;

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "runtime/block_source.h"
 #include "runtime/file_name.h"
 #include "runtime/platform/os_errors.h"
 #include "runtime/platform/platform.h"
@@ -58,6 +59,9 @@ class TextChannel {
   // Opens the channel for writing into a file that is already open, such as the temporary of
   // a replacement; the channel writes to it but never closes it.
   void OpenForWritingOn(OsHandle lent);
+  // Opens the channel for reading blocks of kDiskCapacity bytes that source gives, in place of
+  // reading a file; the source outlives the channel's reading.
+  void OpenForReadingFrom(BlockSource& source);
   void CloseChannel();
 
   // Appends the bytes of the current line, up to maximum of them, to line; never consumes the
@@ -65,6 +69,9 @@ class TextChannel {
   void ReadLinePart(std::string& line, size_t maximum);
   // Discards everything up to and including the next line end.
   void SkipLine();
+  // Reads on the caller's thread alone from now on: for a reader whose own work already keeps
+  // the other processors busy. Run before the first read.
+  void ReadWithoutThread() { read_ahead_allowed_ = false; }
   // Reads the whole current line and consumes its line end: ReadLinePart with no maximum
   // followed by SkipLine. The view points into the channel's buffer when the line lies within
   // it and into held otherwise; it stays valid until the next operation on the channel or held.
@@ -136,7 +143,7 @@ class TextChannel {
   }
 
  private:
-  void Open(ChannelState direction, OsHandle lent = kNoHandle);
+  void Open(ChannelState direction, OsHandle lent = kNoHandle, BlockSource* source = nullptr);
   bool OpenOnFirstUse(ChannelState direction);
   bool OpenHandle(ChannelState direction);
   void UseCapacity(int32_t capacity);
@@ -180,7 +187,9 @@ class TextChannel {
   // Reading a long disk file: the blocks after the first few come from a thread that reads
   // one block ahead. Ended before the handle is closed.
   int32_t blocks_read_ = 0;
+  bool read_ahead_allowed_ = true;
   std::unique_ptr<ReadAhead> read_ahead_;
+  BlockSource* source_ = nullptr;  // reading: where the blocks come from, when not the file
 };
 
 // The console channels, bound to the empty name at start-up.

@@ -40,9 +40,9 @@ class OutcomeReports : public FilterObserver {
  public:
   explicit OutcomeReports(FormOutcome& outcome) : outcome_(outcome) {}
 
-  void LineFiltered(std::string_view, const FilterDecision& decision) override {
-    ++(decision.action == FilterAction::kDrop ? outcome_.dropped : outcome_.changed);
-    if (!decision.report.empty()) outcome_.lines.emplace_back(decision.report);
+  void LineFiltered(FilterAction action, std::string_view report) override {
+    ++(action == FilterAction::kDrop ? outcome_.dropped : outcome_.changed);
+    if (!report.empty()) outcome_.lines.emplace_back(report);
   }
 
  private:
