@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "driver/filter_observer.h"
+#include "driver/report_packing.h"
 #include "runtime/text_feed.h"
 
 namespace quorvex {
@@ -19,11 +20,10 @@ struct FilterStopped {};
 // until the backup is complete (Release), then passed on in their order; later reports go
 // straight on. So a copy that fails leaves no report on the console, as if the filter had not
 // started. At most kHeldBytes are held: a filter with more to report waits, and says so to the
-// feed it reads, so that the copy goes on without it. Reports are held front-coded, each as
-// what it does not share with the one before it: most share their opening words and class.
+// feed it reads, so that the copy goes on without it. Reports are held packed.
 class HeldReports : public FilterObserver {
  public:
-  static constexpr size_t kHeldBytes = 768 << 10;
+  static constexpr size_t kHeldBytes = 512 << 10;
 
   HeldReports(FilterObserver& target, TextFeed& feed) : target_(target), feed_(feed) {}
 
@@ -43,11 +43,9 @@ class HeldReports : public FilterObserver {
   TextFeed& feed_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  // Each report as its action (one byte), the number of its first bytes that are those of the
-  // report before it and the number of the rest (both as base-128 numbers), then the rest.
   std::string held_;
-  std::string last_held_;    // the filter's thread: the report held last
-  std::string last_passed_;  // the copy's thread: the report passed on last
+  ReportPacking packing_;    // the filter's thread
+  ReportPacking unpacking_;  // the copy's thread
   bool released_ = false;
   bool stopping_ = false;
 };
