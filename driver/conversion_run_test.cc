@@ -2,16 +2,25 @@
 // every N the run has, on a text form and on a binary form: every file holds the bytes it had
 // or its complete new bytes, the backup is complete whenever the input changed, the report
 // names the failure, and no temporary file is left behind.
+#include "driver/conversion_run.h"
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "driver/line_filter.h"
+#include "driver/line_passes.h"
 #include "driver/program.h"
+#include "runtime/ascii.h"
+#include "runtime/exceptions.h"
+#include "runtime/process.h"
 #include "tests/fault_platform.h"
 #include "tests/form_bytes.h"
 #include "tests/test_support.h"
@@ -22,9 +31,10 @@ namespace {
 namespace fs = std::filesystem;
 using namespace quorvex::testing;
 
-constexpr int kEdits = 2000;
+constexpr int kEdits = 4000;
 
-// Enough lines that the backup and the text each take more than one 64 KiB write.
+// Enough lines that the backup and the text each take more than one 64 KiB write, and that the
+// filter runs while the backup is copied.
 std::string Text() {
   std::string text = "object Form1: TForm1\r\n";
   for (int i = 0; i < kEdits; ++i) {
@@ -143,6 +153,101 @@ TEST(ConversionRunFaults, EveryFailingWriteRenameOrSyncLeavesEachFileWholeOrNew)
     EXPECT_EQ(converted_despite_failure, 1);
     std::cout << input.name << ": " << counting.writes << " writes, " << counting.renames
               << " renames and " << counting.syncs << " syncs, each failed in turn\n";
+  }
+}
+
+// A text of count objects, each of a class of its own, with a line the filter drops: its
+// reports are too many to be held until the backup is complete.
+std::string TextOfManyClasses(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) {
+    text += "object E" + std::to_string(i) + ": TE" + std::to_string(i) + "Edit" +
+            "\r\n  ImeMode = imDisable\r\nend\r\n";
+  }
+  return text;
+}
+
+// The filtered text and the console's reports, filtering a CR LF text line by line.
+std::pair<std::string, std::string> FilterByLine(const std::string& text) {
+  LineFilter filter;
+  std::string filtered;
+  std::string reports;
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = text.find("\r\n", start);
+    const std::string line = text.substr(start, end - start);
+    start = end + 2;
+    const FilterDecision decision = filter.Filter(line);
+    if (decision.action == FilterAction::kKeep) filtered += line + "\r\n";
+    if (decision.action == FilterAction::kRewrite) filtered.append(decision.line) += "\r\n";
+    if (!decision.report.empty()) reports.append(decision.report) += "\r\n";
+  }
+  return {filtered, reports};
+}
+
+// The console of the filter alone, reading text from a file and writing to one whose writes
+// fail: the reports it makes before its first write fails.
+std::string ReportsBeforeFilterFails(const std::string& text) {
+  ScratchDir folder;
+  WriteFileBytes(folder / "backup", text);
+  FaultPlatform platform;
+  platform.stdout_path = (folder / "console").string();
+  platform.refuse_writes_to = "refused";
+  ScopedPlatform scoped(platform);
+  StartRuntime();
+  TextChannel from;
+  TextChannel to;
+  from.BindName(FileName((folder / "backup").string()));
+  from.OpenForReading();
+  to.BindName(FileName((folder / "refused").string()));
+  to.OpenForWriting();
+  ConsoleReports console;
+  EXPECT_THROW(FilterLines(from, to, console), EInOutError);
+  EXPECT_EQ(Terminate(0), 0);
+  return fs::exists(folder / "console") ? ReadFileBytes(folder / "console") : "";
+}
+
+// Long texts are filtered while their backup is copied: one whose reports repeat, and one
+// whose reports are too many to hold, so that the filter reads the rest of the backup from the
+// disk. Either way the run gives what filtering line by line gives.
+TEST(LongTextRuns, GiveWhatFilteringLineByLineGives) {
+  for (const std::string& text : {Text(), TextOfManyClasses(40000)}) {
+    ScratchDir folder;
+    FaultPlatform platform;
+    Outcome outcome = RunWith(folder, "form.txt", text, Fault::kNone, 0, platform);
+    const auto [filtered, reports] = FilterByLine(text);
+    EXPECT_EQ(outcome.exit_code, 0);
+    EXPECT_EQ(outcome.out, kBanner + reports);
+    EXPECT_EQ(outcome.files["form.txt"], filtered);
+    EXPECT_EQ(outcome.files["FORM.BAK"], text);
+    EXPECT_EQ(outcome.files.size(), 2u);
+    const std::vector<std::string>& closed = platform.closed_names;
+    const bool backup_read = std::count(closed.begin(), closed.end(),
+                                        UpperCasedAscii((folder / "FORM.BAK").string())) > 0;
+    EXPECT_EQ(backup_read, text != Text());
+  }
+}
+
+// A long text whose backup cannot be written shows no report; one whose filtered text cannot
+// be written shows the reports the filter alone shows before the failure. Either way the text
+// is left as it was.
+TEST(LongTextRuns, FailuresShowWhatTheyShowWhenTheFilterFollowsTheCopy) {
+  for (const std::string& text : {Text(), TextOfManyClasses(40000)}) {
+    for (const char* refused : {"FORM.BAK.quorvex-", "form.txt.quorvex-"}) {
+      SCOPED_TRACE(refused);
+      ScratchDir folder;
+      FaultPlatform platform;
+      platform.refuse_writes_to = refused;
+      Outcome outcome = RunWith(folder, "form.txt", text, Fault::kNone, 0, platform);
+      const bool backed_up = refused[0] == 'f';
+      const std::string reports = backed_up ? ReportsBeforeFilterFails(text) : "";
+      EXPECT_EQ(outcome.exit_code, 1);
+      EXPECT_EQ(outcome.out.substr(0, kBanner.size() + reports.size()), kBanner + reports);
+      EXPECT_EQ(outcome.out.find("Exception EInOutError", kBanner.size()),
+                kBanner.size() + reports.size());
+      EXPECT_EQ(outcome.files["form.txt"], text);
+      EXPECT_EQ(BytesOr(outcome.files, "FORM.BAK"), backed_up ? text : kAbsent);
+      EXPECT_EQ(outcome.files.size(), backed_up ? 2u : 1u);
+    }
   }
 }
 
