@@ -20,11 +20,13 @@ FilterDuringCopy::~FilterDuringCopy() {
   thread_.join();
 }
 
+// The thread starts before the bytes that reach the threshold are fed, so that the feed never
+// fills up while nobody reads it.
 void FilterDuringCopy::Copied(std::string_view bytes) {
   if (given_up_) return;
-  feed_.Append(bytes);
   copied_ += bytes.size();
   if (!thread_.joinable() && copied_ >= kBytesBeforeThread) Start();
+  if (!given_up_) feed_.Append(bytes);
 }
 
 void FilterDuringCopy::Start() {
