@@ -13,12 +13,6 @@ namespace {
 
 constexpr int32_t kBlock = 4096;
 
-std::string Pattern(size_t size) {
-  std::string bytes(size, '\0');
-  for (size_t i = 0; i < size; ++i) bytes[i] = char('a' + i * 7 % 26);
-  return bytes;
-}
-
 // Files of no block, part of one, one, and many and a part, read with no failure or with one
 // at the first, fourth and ninth read: the blocks come as reads in turn give them, the failure
 // in its place; asked again, the next read is made, as it would have been.
@@ -26,7 +20,7 @@ TEST(ReadAhead, GivesTheBlocksOfReadsInTurnAndFailuresInTheirPlace) {
   testing::ScratchDir folder;
   const std::string path = (folder / "file").string();
   for (size_t size : {size_t{0}, size_t{100}, size_t{kBlock}, size_t{20 * kBlock + 123}}) {
-    const std::string content = Pattern(size);
+    const std::string content = testing::PatternBytes(size);
     testing::WriteFileBytes(path, content);
     const int reads_to_end = int(size / kBlock) + 2;  // the last one gives 0
     for (int fail_at : {0, 1, 4, 9}) {
@@ -68,7 +62,7 @@ TEST(ReadAhead, GivesTheBlocksOfReadsInTurnAndFailuresInTheirPlace) {
 TEST(ReadAhead, StopsWhenClosedEarly) {
   testing::ScratchDir folder;
   const std::string path = (folder / "file").string();
-  testing::WriteFileBytes(path, Pattern(40 * kBlock));
+  testing::WriteFileBytes(path, testing::PatternBytes(40 * kBlock));
   for (int taken : {0, 1, 5}) {
     OsResult opened = System().Open(FileName(path), FileAccess::kRead, kShareRead,
                                     FileDisposition::kOpenExisting);

@@ -14,12 +14,6 @@ namespace {
 
 constexpr int32_t kBlock = 4096;
 
-std::string Pattern(size_t size) {
-  std::string bytes(size, '\0');
-  for (size_t i = 0; i < size; ++i) bytes[i] = char('a' + i * 7 % 26);
-  return bytes;
-}
-
 // Reads the feed to its end or a failure; after stall_after blocks, stalls until resume.
 std::string ReadAll(TextFeed& feed, int stall_after, std::shared_future<void> resume,
                     uint32_t& error) {
@@ -46,7 +40,7 @@ TEST(TextFeed, GivesWhatWasAppendedAndTheRestFromTheFileWhereCut) {
   for (size_t size : {size_t{0}, size_t{100}, size_t{4 * kBlock}, size_t{30 * kBlock + 77}}) {
     for (int stall_after : {-1, 0, 2}) {
       SCOPED_TRACE("size " + std::to_string(size) + ", stall after " + std::to_string(stall_after));
-      const std::string content = Pattern(size);
+      const std::string content = testing::PatternBytes(size);
       testing::WriteFileBytes(path, "");
       TextFeed feed{FileName(path), kBlock};
       std::promise<void> finished;
@@ -77,13 +71,13 @@ TEST(TextFeed, EndsEitherSideWhenTheOtherGivesUp) {
       while (feed.Next(block).error == 0) {
       }
     });
-    feed.Append(Pattern(kBlock + 1));
+    feed.Append(testing::PatternBytes(kBlock + 1));
     feed.Abandon();
     reader.join();
   }
   TextFeed feed{FileName("unused"), kBlock};
   feed.StopReading();
-  feed.Append(Pattern(100 * kBlock));
+  feed.Append(testing::PatternBytes(100 * kBlock));
   feed.Finish();
   auto block = std::make_unique<char[]>(kBlock);
   EXPECT_EQ(feed.Next(block).value, 0);

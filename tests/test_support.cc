@@ -29,6 +29,12 @@ ScratchDir::~ScratchDir() {
   fs::remove_all(path_, ignored);
 }
 
+std::string PatternBytes(size_t size) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = char('a' + i * 7 % 26);
+  return bytes;
+}
+
 std::string ReadFileBytes(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path.string());

@@ -30,6 +30,9 @@ class ScratchDir {
   std::filesystem::path path_;
 };
 
+// size bytes of letters in a pattern that does not repeat at block boundaries.
+std::string PatternBytes(size_t size);
+
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 
