@@ -42,7 +42,8 @@ bool TextFeed::TakeEmptyBlock(std::unique_lock<std::mutex>& lock) {
     }
     if (blocks_made_ < kBlocks) {
       ++blocks_made_;
-      filling_ = std::make_unique<char[]>(size_t(block_size_));
+      // Not cleared: only the bytes appended are ever read, and a short text touches little.
+      filling_.reset(new char[size_t(block_size_)]);
       return true;
     }
     if (stalled_) {
