@@ -72,6 +72,15 @@ void TextFeed::HandOver() {
   if (wake) changed_.notify_all();
 }
 
+void TextFeed::Cut() {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    cut_ = true;
+  }
+  filling_.reset();
+  filled_ = 0;
+}
+
 void TextFeed::Finish() {
   {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -22,7 +22,7 @@ namespace quorvex {
 // A reader that cannot go on before the copy is complete says so (Stall). The writer then does
 // not wait for it: when every block is full it cuts the feed, and the reader, once the copy is
 // complete, reads the rest of the copy's file from where the feed was cut. So memory stays
-// bounded whatever the reader waits for.
+// bounded whatever the reader waits for. The writer may also cut the feed itself.
 class TextFeed : public BlockSource {
  public:
   // file: the file the copy writes, complete under this name once Finish is called.
@@ -33,6 +33,9 @@ class TextFeed : public BlockSource {
 
   // The writer's side.
   void Append(std::string_view bytes);
+  // Hands nothing more over: once the copy is complete, the reader reads the rest from the
+  // file, from the first byte not handed over.
+  void Cut();
   // The copy is complete and its file in place: the reader gets the rest, then the end.
   void Finish();
   // The copy has failed: the reader gets an error.
