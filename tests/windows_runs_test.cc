@@ -51,7 +51,7 @@ TEST(WindowsRuns, ASecondRunOnAFormTheFirstHoldsMeetsTheSharingViolation) {
   ScratchDir folder;
   WriteFileBytes(folder / "form.txt", text);
   HeldRun first({"form.txt"}, folder.path());
-  // The backup takes its name only when complete, before the filter starts; the form is held
+  // The backup takes its name only when complete, before any report shows; the form is held
   // from before then until the run ends, and the first run's report fills the pipe long
   // before that.
   std::error_code missing;
