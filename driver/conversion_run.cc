@@ -23,7 +23,7 @@ void BackUp(TextChannel& text, const ConversionNames& names, CopiedText& also) {
   TextChannel backup;
   backup.BindName(names.backup);
   OpenForWritingChecked(backup, replacement);
-  CopyLines(text, backup, &also);
+  CopyLines(text, backup, also);
   CheckNothingFollowsEndMark(text, names.text);
   CloseChecked(backup);
   replacement.CommitOrRaise();

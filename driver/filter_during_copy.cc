@@ -26,9 +26,7 @@ void FilterDuringCopy::Copied(std::string_view bytes) {
   if (given_up_) return;
   copied_ += bytes.size();
   if (!thread_.joinable() && copied_ >= kBytesBeforeThread) Start();
-  if (given_up_) return;
-  if (bytes.size() > kLargestPieceFed) feed_.Cut();
-  feed_.Append(bytes);
+  if (!given_up_) feed_.Append(bytes);
 }
 
 void FilterDuringCopy::Start() {

@@ -24,9 +24,8 @@ namespace quorvex {
 // the filter is raised once the backup is in place, after the reports made before it.
 //
 // The thread starts once the copy has written a few blocks; for shorter texts, and when no
-// thread can be had, the caller filters the backup once it is complete, as before. A long
-// line (over kLargestPieceFed) is not fed: the copy holds it whole, and the filter would hold
-// it whole at the same time. The filter reads it, and all after it, from the backup once the
+// thread can be had, the caller filters the backup once it is complete, as before. A line
+// longer than the feed's blocks together is read, with all after it, from the backup once the
 // copy is complete.
 class FilterDuringCopy : public CopiedText {
  public:
@@ -46,9 +45,6 @@ class FilterDuringCopy : public CopiedText {
 
  private:
   static constexpr size_t kBytesBeforeThread = 3 * size_t(TextChannel::kDiskCapacity);
-  // Only a line longer than the copy's buffer, which the copy holds whole, comes in a larger
-  // piece.
-  static constexpr size_t kLargestPieceFed = 4 * size_t(TextChannel::kDiskCapacity);
 
   void Start();
   void Filter();

@@ -99,28 +99,27 @@ size_t FilterCrLfLines(LineFilter& filter, std::string_view bytes, TextChannel& 
 // number of their bytes. The lines go through staging, where their line ends become CR LF, in
 // one write.
 size_t CopyWholeLines(std::string_view bytes, std::string& staging, TextChannel& to,
-                      CopiedText* also) {
+                      CopiedText& also) {
   const size_t room = CrLfCopyRoom(bytes.size());
   if (staging.size() < room) staging.resize(room);
   const CrLfCopy copy = CopyWholeCrLfLines(bytes, EndMark, staging.data());
   const std::string_view written(staging.data(), copy.written);
   WriteCheckedLines(to, written);
-  if (also != nullptr) also->Copied(written);
+  also.Copied(written);
   return copy.taken;
 }
 
-void CopyLine(std::string_view line, TextChannel& to, CopiedText* also) {
+void CopyLine(std::string_view line, TextChannel& to, CopiedText& also) {
   WriteCheckedLine(to, line);
-  if (also == nullptr) return;
-  also->Copied(line);
-  also->Copied(kCrLf);
+  also.Copied(line);
+  also.Copied(kCrLf);
 }
 
 }  // namespace
 
 // Each round takes the lines that lie whole in the reading channel's buffer in place; a line
 // that does not is read on its own.
-void CopyLines(TextChannel& from, TextChannel& to, CopiedText* also) {
+void CopyLines(TextChannel& from, TextChannel& to, CopiedText& also) {
   std::string held;
   std::string staging;
   while (!CheckedAtEnd(from)) {

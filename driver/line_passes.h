@@ -24,8 +24,8 @@ class CopiedText {
   virtual void Copied(std::string_view bytes) = 0;
 };
 
-// Copies every line, each followed by CR LF; also, when given, receives what is written.
-void CopyLines(TextChannel& from, TextChannel& to, CopiedText* also = nullptr);
+// Copies every line, each followed by CR LF; also receives what is written.
+void CopyLines(TextChannel& from, TextChannel& to, CopiedText& also);
 
 // Filters every line through a LineFilter: kept and rewritten lines are written, each
 // followed by CR LF, and every line not kept as it was goes to observer.

@@ -111,7 +111,12 @@ TEST(LinePassesTest, BothPassesGiveWhatLineByLineGives) {
       if (!decision.report.empty()) reports.append(decision.report) += "\r\n";
     }
     ASSERT_FALSE(reports.empty());
-    auto copy_lines = [](TextChannel& from, TextChannel& to) { CopyLines(from, to); };
+    struct : CopiedText {
+      void Copied(std::string_view) override {}
+    } nowhere;
+    auto copy_lines = [&nowhere](TextChannel& from, TextChannel& to) {
+      CopyLines(from, to, nowhere);
+    };
     EXPECT_EQ(RunPass(copy_lines, source, target), "") << seed;
     ASSERT_EQ(ReadFileBytes(target), copied) << seed;
     ConsoleReports console;

@@ -14,10 +14,9 @@ std::vector<std::unique_ptr<char[]>> Blocks(size_t count, int32_t capacity) {
 }  // namespace
 
 ReadAhead::ReadAhead(OsHandle handle, int32_t capacity)
-    : handle_(handle),
-      capacity_(capacity),
-      empty_(Blocks(kBlocks, capacity)),
-      thread_([this] { ReadBlocks(); }) {}
+    : handle_(handle), capacity_(capacity), blocks_{{}, Blocks(kBlocks, capacity)}, thread_([this] {
+        ReadBlocks();
+      }) {}
 
 ReadAhead::~ReadAhead() {
   {
@@ -30,23 +29,20 @@ ReadAhead::~ReadAhead() {
 
 OsResult ReadAhead::Next(std::unique_ptr<char[]>& block) {
   std::unique_lock<std::mutex> lock(mutex_);
-  if (ready_.empty() && !finished_) {
+  if (blocks_.ready.empty() && !finished_) {
     reader_waiting_ = true;
-    changed_.wait(lock, [this] { return !ready_.empty() || finished_; });
+    changed_.wait(lock, [this] { return !blocks_.ready.empty() || finished_; });
     reader_waiting_ = false;
   }
-  if (ready_.empty()) {
+  if (blocks_.ready.empty()) {
     lock.unlock();
     return System().Read(handle_, block.get(), capacity_);
   }
-  ReadBlock next = std::move(ready_.front());
-  ready_.pop_front();
-  empty_.push_back(std::move(block));
-  block = std::move(next.bytes);
-  const bool wake = thread_resting_ && empty_.size() >= kWakeWhenFree;
+  const OsResult result = blocks_.Take(block);
+  const bool wake = thread_resting_ && blocks_.empty.size() >= kWakeWhenFree;
   lock.unlock();
   if (wake) changed_.notify_all();
-  return next.result;
+  return result;
 }
 
 // Reads blocks in turn while there are empty ones, resting while there are none; the end of
@@ -56,21 +52,21 @@ void ReadAhead::ReadBlocks() {
     std::unique_ptr<char[]> into;
     {
       std::unique_lock<std::mutex> lock(mutex_);
-      if (empty_.empty()) {
+      if (blocks_.empty.empty()) {
         thread_resting_ = true;
-        changed_.wait(lock, [this] { return empty_.size() >= kWakeWhenFree || stopping_; });
+        changed_.wait(lock, [this] { return blocks_.empty.size() >= kWakeWhenFree || stopping_; });
         thread_resting_ = false;
       }
       if (stopping_) return;
-      into = std::move(empty_.back());
-      empty_.pop_back();
+      into = std::move(blocks_.empty.back());
+      blocks_.empty.pop_back();
     }
     const OsResult got = System().Read(handle_, into.get(), capacity_);
     const bool last = got.error != 0 || got.value == 0;
     bool wake;
     {
       std::lock_guard<std::mutex> lock(mutex_);
-      ready_.push_back({std::move(into), got});
+      blocks_.ready.push_back({std::move(into), got});
       finished_ = last;
       wake = reader_waiting_;
     }

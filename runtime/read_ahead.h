@@ -3,12 +3,11 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <vector>
 
+#include "runtime/block_queue.h"
 #include "runtime/block_source.h"
 #include "runtime/platform/platform.h"
 
@@ -40,19 +39,13 @@ class ReadAhead : public BlockSource {
   static constexpr size_t kBlocks = 8;
   static constexpr size_t kWakeWhenFree = kBlocks / 2;
 
-  struct ReadBlock {
-    std::unique_ptr<char[]> bytes;
-    OsResult result;
-  };
-
   void ReadBlocks();
 
   const OsHandle handle_;
   const int32_t capacity_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<ReadBlock> ready_;                 // read, in the order of the file
-  std::vector<std::unique_ptr<char[]>> empty_;  // to read into
+  BlockQueue blocks_;      // read in the order of the file, and empty ones to read into
   bool finished_ = false;  // the thread has read the end of the file or met an error, and ended
   bool stopping_ = false;
   bool thread_resting_ = false;  // waiting for kWakeWhenFree empty blocks

@@ -16,6 +16,7 @@ TextFeed::~TextFeed() {
 }
 
 void TextFeed::Append(std::string_view bytes) {
+  if (bytes.size() > kBlocks * size_t(block_size_)) Cut();
   while (!bytes.empty()) {
     if (!filling_) {
       std::unique_lock<std::mutex> lock(mutex_);
@@ -35,9 +36,9 @@ void TextFeed::Append(std::string_view bytes) {
 bool TextFeed::TakeEmptyBlock(std::unique_lock<std::mutex>& lock) {
   for (;;) {
     if (reader_gone_ || cut_) return false;
-    if (!empty_.empty()) {
-      filling_ = std::move(empty_.back());
-      empty_.pop_back();
+    if (!blocks_.empty.empty()) {
+      filling_ = std::move(blocks_.empty.back());
+      blocks_.empty.pop_back();
       return true;
     }
     if (blocks_made_ < kBlocks) {
@@ -51,31 +52,36 @@ bool TextFeed::TakeEmptyBlock(std::unique_lock<std::mutex>& lock) {
       return false;
     }
     writer_waiting_ = true;
-    changed_.wait(lock,
-                  [this] { return empty_.size() >= kWakeWhenFree || stalled_ || reader_gone_; });
+    changed_.wait(
+        lock, [this] { return blocks_.empty.size() >= kWakeWhenFree || stalled_ || reader_gone_; });
     writer_waiting_ = false;
   }
 }
 
 void TextFeed::HandOver() {
   std::unique_lock<std::mutex> lock(mutex_);
-  if (reader_gone_ || cut_) {
-    filling_.reset();
-    filled_ = 0;
-    return;
-  }
-  ready_.push_back({std::move(filling_), filled_});
-  handed_over_ += filled_;
-  filled_ = 0;
+  PutFilled();
   const bool wake = reader_waiting_;
   lock.unlock();
   if (wake) changed_.notify_all();
 }
 
+// Puts the block being filled among the ready ones, unless nothing more is handed over; the
+// writer fills a new one next. Under the lock.
+void TextFeed::PutFilled() {
+  if (filled_ > 0 && !cut_ && !reader_gone_) {
+    blocks_.ready.push_back({std::move(filling_), {filled_, 0}});
+    handed_over_ += filled_;
+  }
+  filling_.reset();
+  filled_ = 0;
+}
+
+// A reader still reading gets the bytes not handed over from the file.
 void TextFeed::Cut() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    cut_ = true;
+    if (!reader_gone_) cut_ = true;
   }
   filling_.reset();
   filled_ = 0;
@@ -84,11 +90,7 @@ void TextFeed::Cut() {
 void TextFeed::Finish() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (filled_ > 0 && !cut_ && !reader_gone_) {
-      ready_.push_back({std::move(filling_), filled_});
-      handed_over_ += filled_;
-    }
-    filled_ = 0;
+    PutFilled();
     finished_ = true;
   }
   changed_.notify_all();
@@ -104,24 +106,21 @@ void TextFeed::Abandon() {
 
 OsResult TextFeed::Next(std::unique_ptr<char[]>& block) {
   std::unique_lock<std::mutex> lock(mutex_);
-  if (ready_.empty() && !finished_ && !abandoned_) {
+  if (blocks_.ready.empty() && !finished_ && !abandoned_) {
     reader_waiting_ = true;
-    changed_.wait(lock, [this] { return !ready_.empty() || finished_ || abandoned_; });
+    changed_.wait(lock, [this] { return !blocks_.ready.empty() || finished_ || abandoned_; });
     reader_waiting_ = false;
   }
   if (abandoned_) return {0, kErrorDeviceIo};
-  if (ready_.empty()) {
+  if (blocks_.ready.empty()) {
     lock.unlock();
     return cut_ ? ReadFile(block) : OsResult{0, 0};
   }
-  FedBlock next = std::move(ready_.front());
-  ready_.pop_front();
-  empty_.push_back(std::move(block));
-  block = std::move(next.bytes);
-  const bool wake = writer_waiting_ && empty_.size() >= kWakeWhenFree;
+  const OsResult result = blocks_.Take(block);
+  const bool wake = writer_waiting_ && blocks_.empty.size() >= kWakeWhenFree;
   lock.unlock();
   if (wake) changed_.notify_all();
-  return {next.count, 0};
+  return result;
 }
 
 // The rest of a cut feed comes from the copy's file, from the first byte not handed over.
@@ -151,8 +150,7 @@ void TextFeed::StopReading() {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     reader_gone_ = true;
-    ready_.clear();
-    empty_.clear();
+    blocks_ = BlockQueue();
   }
   changed_.notify_all();
 }

@@ -3,12 +3,11 @@
 
 #include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <mutex>
 #include <string_view>
-#include <vector>
 
+#include "runtime/block_queue.h"
 #include "runtime/block_source.h"
 #include "runtime/file_name.h"
 #include "runtime/platform/platform.h"
@@ -22,7 +21,8 @@ namespace quorvex {
 // A reader that cannot go on before the copy is complete says so (Stall). The writer then does
 // not wait for it: when every block is full it cuts the feed, and the reader, once the copy is
 // complete, reads the rest of the copy's file from where the feed was cut. So memory stays
-// bounded whatever the reader waits for. The writer may also cut the feed itself.
+// bounded whatever the reader waits for. A piece longer than all the blocks together also cuts
+// the feed: its writer holds it whole, and the reader would hold it whole again.
 class TextFeed : public BlockSource {
  public:
   // file: the file the copy writes, complete under this name once Finish is called.
@@ -33,9 +33,6 @@ class TextFeed : public BlockSource {
 
   // The writer's side.
   void Append(std::string_view bytes);
-  // Hands nothing more over: once the copy is complete, the reader reads the rest from the
-  // file, from the first byte not handed over.
-  void Cut();
   // The copy is complete and its file in place: the reader gets the rest, then the end.
   void Finish();
   // The copy has failed: the reader gets an error.
@@ -52,12 +49,9 @@ class TextFeed : public BlockSource {
   static constexpr size_t kBlocks = 4;
   static constexpr size_t kWakeWhenFree = kBlocks / 2;
 
-  struct FedBlock {
-    std::unique_ptr<char[]> bytes;
-    int32_t count;
-  };
-
+  void Cut();
   void HandOver();
+  void PutFilled();
   bool TakeEmptyBlock(std::unique_lock<std::mutex>& lock);
   OsResult ReadFile(std::unique_ptr<char[]>& block);
 
@@ -70,8 +64,7 @@ class TextFeed : public BlockSource {
 
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<FedBlock> ready_;
-  std::vector<std::unique_ptr<char[]>> empty_;
+  BlockQueue blocks_;
   int64_t handed_over_ = 0;  // bytes put into ready blocks in all
   bool cut_ = false;         // bytes past handed_over_ are read from the file
   bool finished_ = false;
